@@ -1,0 +1,98 @@
+// QvpPresSpace: a drawing context bound to one window's device, in that window's pixels
+// (y up, origin at the lower-left corner). It keeps the current attributes (colours,
+// line, marker, area and string attributes, font, draw mode), the current position for
+// lines, and the last error. It can record every primitive it receives (a trace).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/draw/colours.h"
+#include "platform/draw/device.h"
+#include "platform/draw/geometry.h"
+#include "platform/runtime/value.h"
+
+namespace qv {
+
+class QvpFont;
+using QvpFontPtr = std::shared_ptr<QvpFont>;
+
+class QvpPresSpace : public Object {
+  QV_CLASS(QvpPresSpace, Object)
+ public:
+  static std::shared_ptr<QvpPresSpace> New();
+  // Binds the space to a device; `pageSize` is accepted for the platform's API (the page
+  // is the window: one unit is one pixel). A non-device value raises a runtime error.
+  QvpPresSpace& Create(const Value& device, const Value& pageSize = {});
+  void Destroy();
+  bool isCreated() const;
+  DevicePtr device() const;
+
+  // Each setter returns the previous value; called without arguments it only queries.
+  // Attribute arrays: line {colour, width, type, join}, marker {colour, ...}, area
+  // {colour, background, mix, ...} and string {colour, bg, mix, bgmix, box, baseline {x,y},
+  // shear, alignment, ...} (12 elements). A NIL element keeps the current attribute; the
+  // array returned holds every element's current value.
+  Value setColor();                          // {foreground, background}
+  Value setColor(const Value& fg);           // returns the previous foreground
+  Value setColor(const Value& fg, const Value& bg);
+  Value setAttrLine();
+  Value setAttrLine(const Value& attrs);
+  Value setAttrMarker();
+  Value setAttrMarker(const Value& attrs);
+  Value setAttrArea();
+  Value setAttrArea(const Value& attrs);
+  Value setAttrString();
+  Value setAttrString(const Value& attrs);
+  Value setFont();
+  Value setFont(const Value& font);
+  Value drawMode();
+  Value drawMode(const Value& mode);
+  Value lastError() const;  // 0 when the last operation succeeded
+
+  // The colours in force for the next primitive. The later of setColor and setAttrLine
+  // colours the next line or arc; setColor and setAttrString both colour text.
+  double lineColour() const;
+  double areaColour() const;
+  double stringColour() const;
+  Point baseline() const;  // {x, y} direction of text, default {1, 0}
+  QvpFontPtr currentFont() const;
+  Point currentPosition() const;
+  void setCurrentPosition(Point p);
+
+  // Trace: while recording, each primitive appends one line, numbers with up to 6
+  // significant digits ("%g"), points as {x,y}:
+  //   "color FG"                      (setColor, foreground given)  "color FG BG"
+  //   "line {x1,y1} {x2,y2} C"        GRALINE with the resolved start and the colour value
+  //   "arc {cx,cy} R START SWEEP C"   GRAARC
+  //   "box {x1,y1} {x2,y2} STYLE HR VR LINE AREA"
+  //   "string {x,y} \"TEXT\" C {bx,by}"
+  //   "bitmap {tx1,ty1,tx2,ty2} {sx1,sy1,sx2,sy2}"
+  void startTrace();
+  std::vector<std::string> stopTrace();
+  bool tracing() const;
+  void traceLine(std::string line);
+
+  // For the primitives: a Cairo context on the device's back buffer, clipped to the
+  // window, antialiasing off, or null when the space is not created. endDrawing marks the
+  // changed pixels dirty.
+  std::shared_ptr<cairo_t> beginDrawing();
+  void endDrawing(const DeviceRect& dirty);
+  double backdrop() const;
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+using QvpPresSpacePtr = std::shared_ptr<QvpPresSpace>;
+
+// Implemented by objects that own a presentation space of their own (windows); the
+// attribute helpers use it to reach the application window's space.
+class PresSpaceSource {
+ public:
+  virtual ~PresSpaceSource() = default;
+  virtual QvpPresSpacePtr presSpace() = 0;
+};
+
+}  // namespace qv

@@ -1,0 +1,45 @@
+// The event queue, focus and the application's backend.
+//
+// APPEVENT blocks until there is an event with a target window: input first (in arrival
+// order), then repaints (one per window, coalesced). Before it blocks it presents every
+// changed part of the back buffers through the backend.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/gui/backend.h"
+#include "platform/gui/window.h"
+#include "platform/runtime/value.h"
+
+namespace qv {
+
+int APPEVENT(Value& mp1, Value& mp2, ObjectPtr& oQVP);
+// Gives the input focus to a top-level window; returns the previous holder (may be null).
+ObjectPtr SETAPPFOCUS(const ObjectPtr& window);
+ObjectPtr focusedWindow();
+
+// Queues an event for a window (used by the window layer and by backends).
+void postEvent(int code, const Value& mp1, const Value& mp2, const WindowPtr& target);
+// Queues a repaint of `w` (coalesced with any queued repaint of the same window).
+void postPaint(const WindowPtr& w);
+bool eventsPending();
+// Drops every queued event (for tests).
+void clearEvents();
+
+// The backend that native windows and input go through. Until one is set, a headless
+// backend is used.
+Backend& backend();
+void setBackend(std::unique_ptr<Backend> b);
+// A headless backend when there is no display (or `forceHeadless`), else SDL.
+std::unique_ptr<Backend> makeDefaultBackend(bool forceHeadless, std::string* why = nullptr);
+
+// Dispatches queued events (APPEVENT + handleEvent) until none is left, without blocking.
+// For tests and for "--shot".
+void dispatchPending();
+
+// The top-level windows that exist now, oldest first.
+std::vector<WindowPtr> topLevelWindows();
+
+}  // namespace qv
