@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libcairo2-dev libpango1.0-dev libstb-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libx11-dev
   clang libclang-rt-14-dev
 )
 missing=()
