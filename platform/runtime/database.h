@@ -29,12 +29,17 @@ class WorkArea : public Object {
 };
 using WorkAreaPtr = std::shared_ptr<WorkArea>;
 
-void openWorkArea(const WorkAreaPtr& area);  // adds it to the list of areas in use
+void openWorkArea(const WorkAreaPtr& area);  // adds it to the list of areas in use and selects it
+void resetWorkAreas();                         // for tests: no area in use, none selected
+Value DBSELECTED();                            // the selected work area, NIL when none
 Value WORKSPACELIST();                         // array of the work areas in use (objects)
 // Runs fn with `area` selected, then selects the previous area again (also on a break).
 void inWorkArea(const Value& area, const std::function<void()>& fn);
 void DBCOMMIT();     // selected area; a failure raises a runtime error
-void DBCLOSEAREA();  // closes and removes the selected area from the list
+// Closes the selected area. It leaves the list of areas in use even when its close
+// fails (the error is raised after it was taken off the list), and no area is selected
+// afterwards.
+void DBCLOSEAREA();
 void DBRROLLBACK();
 Value DBSESSION();   // no database sessions here: NIL
 bool ISFUNCTION(const std::string& name, int kind);

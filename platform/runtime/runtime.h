@@ -45,11 +45,21 @@ std::string displayForm(const Value& v);
 Value DATE();  // today, a Date value; its display form follows SET(4)
 std::string TIME();  // "hh:mm:ss"
 std::string formatDate(const Date& d);  // in the current date format, SET(4)
+// The Date of a day of the Gregorian calendar; the empty date when there is no such day.
+Date dateFromCivil(int year, int month, int day);
 // Word-wrapped lines of text, as the memo functions count them.
 Value MLCOUNT(const Value& text, const Value& nWidth = 79, const Value& nTab = {}, const Value& lWrap = true);
 Value MEMOLINE(const Value& text, const Value& nWidth = 79, const Value& nLine = 1,
                const Value& nTab = {}, const Value& lWrap = true);
 bool FILE(const std::string& name);  // true when a file of that name exists
+
+// ---- arithmetic ----------------------------------------------------------------------
+// Division and remainder that report through the error protocol: a divisor of 0 raises
+// gen::kZeroDivide, an infinite result gen::kNumeric, a non-number gen::kArgument (all
+// with operation "/" or "%", args {a, b} and canSubstitute true). The result after the
+// default is 0. The remainder takes the sign of the dividend.
+Value DIVIDE(const Value& a, const Value& b);
+Value MODULO(const Value& a, const Value& b);
 
 // ---- numbered settings -------------------------------------------------------------
 namespace setting {
@@ -109,6 +119,13 @@ void setAppType(int type);
 ObjectPtr SETAPPWINDOW();                      // the application window or null
 ObjectPtr SETAPPWINDOW(const ObjectPtr& win);  // set it; returns the previous one
 ObjectPtr ROOTCRT();                           // the root text console object
+
+// The class of the root text console. A text-mode program that works in the console
+// makes it its application window with SETAPPWINDOW(ROOTCRT()); the application window
+// starts out null.
+class RootCrt : public Object {
+  QV_CLASS(RootCrt, Object)
+};
 
 // ---- the program's call stack ------------------------------------------------------
 // The program's own routines register themselves with QV_ROUTINE("Name") at their first
