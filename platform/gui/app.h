@@ -42,4 +42,8 @@ void dispatchPending();
 // The top-level windows that exist now, oldest first.
 std::vector<WindowPtr> topLevelWindows();
 
+// For tests: destroys every top-level window and forgets queued events, the focus, the
+// capture and open boxes. The backend stays.
+void resetGuiForTesting();
+
 }  // namespace qv

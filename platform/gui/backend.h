@@ -42,6 +42,11 @@ class Backend {
   // Native mouse capture for the top-level window; false when it cannot be had.
   virtual bool captureMouse(Window& top, bool capture) = 0;
   virtual Size screenSize() const = 0;
+  // The top-level window's client area changed size (its back buffer was remade).
+  virtual void resizeWindow(Window& top, Size size) {
+    (void)top;
+    (void)size;
+  }
 };
 
 }  // namespace qv

@@ -110,14 +110,20 @@ class Window : public Object, public PresSpaceSource {
   void repaintNow();
   // The child (or this) under a point in this window's coordinates; null outside.
   Window* hitTest(Point p);
+  // The same for a pixel of the top-level back buffer (column, row from the top-left).
+  Window* hitTestDevice(int col, int row);
   Point toLocal(Point topLevelPoint) const;  // top-level y-up coordinates to this window's
   double backdropColour() const;
 
  protected:
+  // Called after SetSize changed the size of a created window.
+  virtual void resized() {}
+
   WindowArgs args_;
   struct Impl;
   std::unique_ptr<Impl> impl_;
   friend class WindowDevice;
+  friend struct WindowAccess;
 };
 
 // A static control: the drawing area and the custom controls derive from it.
@@ -140,6 +146,9 @@ class QvpDialog : public Window {
   void Destroy() override;
   void handleEvent(int nEvent, const Value& mp1, const Value& mp2) override;
   std::shared_ptr<QvpDrawingArea> DrawingArea() const;
+  // The dialog's close processing: NIL or a callback called with (NIL, NIL, the dialog)
+  // when a close request reaches the dialog. The dialog is not destroyed by it.
+  Value close;
 
   std::string title;
   bool Sysmenu = true;
@@ -147,6 +156,9 @@ class QvpDialog : public Window {
   Value killInputFocus;
   // A native (top-level) window's back buffer, null before Create.
   cairo_surface_t* backBuffer() const;
+
+ protected:
+  void resized() override;
 
  private:
   std::shared_ptr<QvpDrawingArea> drawingArea_;
