@@ -1,0 +1,76 @@
+// A small program for the error-handling tests. It runs as a text-mode application under
+// the start operation with ErrorSys installed and hits a runtime error:
+//   errors_child unrecoverable   a malformed font name, with no application window
+//   errors_child dialog R D      an operation that fails once (canRetry R, canDefault D,
+//                                each 0 or 1) with the root console as application window;
+//                                the text-mode alert reads the choice from standard input
+// It prints what became of the failed operation; after "Exit with LOG file" it ends with
+// the handler's exit code and the log in the current directory.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "errors/ErrorSys.h"
+#include "platform/runtime/error.h"
+#include "platform/runtime/runtime.h"
+// Last: Pango brings GLib's MAX, MIN and ABS macros, which clash with the runtime's
+// functions of those names.
+#include "platform/draw/font.h"
+
+namespace {
+
+qv::Value unrecoverable() {
+  QV_ROUTINE("ChildMain");
+  auto font = qv::QvpFont::New();
+  QV_LINE(); font->Create("Arial");  // no size: a malformed compound name
+  std::puts("continued after the error");
+  return {};
+}
+
+qv::Value failOnce(bool canRetry, bool canDefault) {
+  QV_ROUTINE("ChildMain");
+  qv::SETAPPWINDOW(qv::ROOTCRT());
+  int attempts = 0;
+  qv::ErrorSpec spec;
+  spec.genCode = qv::gen::kOpen;
+  spec.subSystem = "CHILD";
+  spec.subCode = 7;
+  spec.description = "Cannot open the file";
+  spec.operation = "OPEN";
+  spec.fileName = "data.dbf";
+  spec.canRetry = canRetry;
+  spec.canDefault = canDefault;
+  const int row = qv::ROW();
+  const int col = qv::COL();
+  std::string outcome;
+  qv::protectedBlock(
+      [&] {
+        qv::ErrorAnswer answer;
+        qv::guardedOperation([&] { return ++attempts > 1; }, spec, &answer);
+        outcome = attempts > 1 ? "retry" : "default";
+      },
+      [&](const qv::Value&) { outcome = "break"; });
+  const int row2 = qv::ROW();
+  const int col2 = qv::COL();
+  std::printf("\noutcome: %s\ncursor: %d %d -> %d %d\n", outcome.c_str(), row, col, row2, col2);
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  qv::setAppType(qv::kAppTypeText);
+  qv::Roles roles;
+  roles.errorSys = qv::ErrorSys;
+  if (std::strcmp(argv[1], "unrecoverable") == 0) {
+    roles.main = unrecoverable;
+  } else if (std::strcmp(argv[1], "dialog") == 0 && argc == 4) {
+    const bool canRetry = std::strcmp(argv[2], "1") == 0;
+    const bool canDefault = std::strcmp(argv[3], "1") == 0;
+    roles.main = [=] { return failOnce(canRetry, canDefault); };
+  } else {
+    return 2;
+  }
+  return qv::startProgram(roles);
+}
