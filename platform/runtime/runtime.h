@@ -12,6 +12,12 @@
 
 namespace qv {
 
+// GLib (under Pango and Cairo) defines ABS, MAX and MIN as macros; the platform's
+// functions of those names win wherever this header comes after GLib's.
+#undef ABS
+#undef MAX
+#undef MIN
+
 // ---- value and text functions -------------------------------------------------------
 // Each raises a runtime error (gen::kArgument) through the error callback when given a
 // value of the wrong type, and returns the default the callback chose (NIL, "" or 0).
