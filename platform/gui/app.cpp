@@ -297,6 +297,8 @@ void postEvent(int code, const Value& mp1, const Value& mp2, const WindowPtr& ta
     postPaint(target);
     return;
   }
+  // Input the backend already holds arrived first.
+  pumpNow();
   Pending p;
   p.code = code;
   p.mp1 = mp1;
@@ -315,7 +317,18 @@ void postPaint(const WindowPtr& w) {
 
 bool eventsPending() {
   pumpNow();
-  return !st().input.empty() || !st().paints.empty();
+  State& s = st();
+  // Entries for windows that are gone would be skipped: they do not count.
+  std::erase_if(s.input, [](const Pending& p) {
+    if (p.raw) return false;
+    WindowPtr t = p.target.lock();
+    return !t || t->isDestroyed();
+  });
+  std::erase_if(s.paints, [](const std::weak_ptr<Window>& w) {
+    WindowPtr t = w.lock();
+    return !t || !t->isCreated();
+  });
+  return !s.input.empty() || !s.paints.empty();
 }
 
 void clearEvents() {
@@ -354,6 +367,27 @@ std::vector<WindowPtr> topLevelWindows() {
   for (auto& t : st().tops)
     if (!t->isDestroyed()) out.push_back(t);
   return out;
+}
+
+cairo_surface_t* backBufferOf(Window& w) {
+  Window* top = w.topLevel();
+  if (!top || top->isDestroyed() || !WindowAccess::of(*top).topLevel) return nullptr;
+  return WindowAccess::of(*top).surface;
+}
+
+bool writeWindowPng(Window& w, const std::string& path, std::string* why) {
+  cairo_surface_t* s = backBufferOf(w);
+  if (!s) {
+    if (why) *why = "the window has no back buffer";
+    return false;
+  }
+  cairo_surface_flush(s);
+  cairo_status_t status = cairo_surface_write_to_png(s, path.c_str());
+  if (status != CAIRO_STATUS_SUCCESS) {
+    if (why) *why = path + ": " + cairo_status_to_string(status);
+    return false;
+  }
+  return true;
 }
 
 void resetGuiForTesting() {

@@ -42,6 +42,12 @@ void dispatchPending();
 // The top-level windows that exist now, oldest first.
 std::vector<WindowPtr> topLevelWindows();
 
+// The back buffer of the top-level window `w` lies in (null when it has none).
+cairo_surface_t* backBufferOf(Window& w);
+// Writes the back buffer of the top-level window `w` lies in as a PNG file ("--shot").
+// False, with `why` filled, when there is no buffer or the file cannot be written.
+bool writeWindowPng(Window& w, const std::string& path, std::string* why = nullptr);
+
 // For tests: destroys every top-level window and forgets queued events, the focus, the
 // capture and open boxes. The backend stays.
 void resetGuiForTesting();

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,10 @@ inline constexpr int kIconStop = 16;
 inline constexpr int kIconQuestion = 32;
 inline constexpr int kIconExclamation = 48;
 inline constexpr int kIconInformation = 64;
+
+// A responder's answer meaning "no answer yet": the box stays up, its loop dispatches
+// whatever input the responder injected into the box window, then asks again.
+inline constexpr int kKeepOpen = -1;
 }  // namespace box
 
 // Key codes carried by keyboard events.
@@ -62,6 +68,15 @@ const std::vector<BoxRecord>& shownBoxes();
 void clearShownBoxes();
 // Called after each box with its record (the demo prints "box: ..." lines from it).
 void setBoxObserver(std::function<void(const BoxRecord&)> observer);
+// MSGBOX's title when none is given. Until set: the program's file name without its
+// directory and extension.
+void setBoxDefaultTitle(std::string title);
+std::string boxDefaultTitle();
+// Where a text-mode ALERT writes and reads (default: standard output and input).
+void setAlertStreams(std::istream* in, std::ostream* out);
+class Window;
+// The box window now up (the newest when boxes nest), or null.
+std::shared_ptr<Window> currentBoxWindow();
 
 // MSGBOX(cText [, cTitle]): an OK box; returns 1. The default title is the application's.
 Value MSGBOX(const Value& text, const Value& title = {});

@@ -315,7 +315,8 @@ void Window::repaintNow() {
 }
 
 Window* Window::hitTestDevice(int col, int row) {
-  if (!isCreated() || !isVisible()) return nullptr;
+  // A top-level window takes the input its backend reports, shown or not.
+  if (!isCreated() || (!impl_->topLevel && !impl_->visible)) return nullptr;
   DeviceRect r = visibleRect();
   if (col < r.x || row < r.y || col >= r.x + r.w || row >= r.y + r.h) return nullptr;
   for (auto it = impl_->children.rbegin(); it != impl_->children.rend(); ++it) {
