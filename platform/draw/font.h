@@ -39,8 +39,12 @@ class QvpFont : public Object {
   // pixels); null before Create.
   const PangoFontDescription* description() const;
   double pixelSize() const;
-  // Bumped on each successful Configure, so caches of text layouts can tell.
+  // Changes on each successful Create or Configure and is never shared by two fonts, so
+  // caches of text layouts can tell.
   unsigned generation() const;
+  // The face fontconfig chose for the description, e.g. "Liberation Sans Bold"; "" before
+  // Create.
+  std::string faceName() const;
 
   ~QvpFont() override;
 

@@ -57,12 +57,14 @@ class QvpPresSpace : public Object {
   double areaColour() const;
   double stringColour() const;
   Point baseline() const;  // {x, y} direction of text, default {1, 0}
+  double lineWidth() const;  // line attribute element 2, in pixels; 1 unless set
   QvpFontPtr currentFont() const;
   Point currentPosition() const;
   void setCurrentPosition(Point p);
 
-  // Trace: while recording, each primitive appends one line, numbers with up to 6
-  // significant digits ("%g"), points as {x,y}:
+  // Trace: while recording, each primitive appends one line. Numbers are written by
+  // traceNumber(): whole numbers in full (so packed colours such as 16777471 stay exact),
+  // others with up to 6 significant digits ("%g"); points as {x,y}:
   //   "color FG"                      (setColor, foreground given)  "color FG BG"
   //   "line {x1,y1} {x2,y2} C"        GRALINE with the resolved start and the colour value
   //   "arc {cx,cy} R START SWEEP C"   GRAARC
@@ -75,8 +77,10 @@ class QvpPresSpace : public Object {
   void traceLine(std::string line);
 
   // For the primitives: a Cairo context on the device's back buffer, clipped to the
-  // window, antialiasing off, or null when the space is not created. endDrawing marks the
-  // changed pixels dirty.
+  // window, antialiasing off, or null when the space is not created (or its device has no
+  // surface). Its user space is the window's: {x, y} with y up, whole numbers at pixel
+  // centres (deviceX/deviceY). endDrawing marks the changed pixels (device rectangle)
+  // dirty.
   std::shared_ptr<cairo_t> beginDrawing();
   void endDrawing(const DeviceRect& dirty);
   double backdrop() const;
@@ -86,6 +90,10 @@ class QvpPresSpace : public Object {
   std::shared_ptr<State> state_;
 };
 using QvpPresSpacePtr = std::shared_ptr<QvpPresSpace>;
+
+// Number and point text as the trace writes them.
+std::string traceNumber(double n);
+std::string tracePoint(Point p);
 
 // Implemented by objects that own a presentation space of their own (windows); the
 // attribute helpers use it to reach the application window's space.
