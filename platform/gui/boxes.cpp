@@ -504,6 +504,12 @@ std::shared_ptr<Window> currentBoxWindow() {
   return w ? std::static_pointer_cast<Window>(w->weak_from_this().lock()) : nullptr;
 }
 
+DeviceRect boxButtonRect(const Window& box, int index) {
+  auto* b = dynamic_cast<const BoxWindow*>(&box);
+  if (!b || index < 0 || index >= static_cast<int>(b->spec.buttons.size())) return {};
+  return b->buttonRect(index);
+}
+
 Value MSGBOX(const Value& text, const Value& title) {
   BoxSpec spec;
   spec.kind = "MSGBOX";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/draw/geometry.h"
 #include "platform/runtime/value.h"
 
 namespace qv {
@@ -77,6 +78,8 @@ void setAlertStreams(std::istream* in, std::ostream* out);
 class Window;
 // The box window now up (the newest when boxes nest), or null.
 std::shared_ptr<Window> currentBoxWindow();
+// Button `index` (from 0) of a box window in its device pixels; empty when there is none.
+DeviceRect boxButtonRect(const Window& box, int index);
 
 // MSGBOX(cText [, cTitle]): an OK box; returns 1. The default title is the application's.
 Value MSGBOX(const Value& text, const Value& title = {});
