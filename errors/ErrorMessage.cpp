@@ -1,5 +1,6 @@
 // The error text and the error dialog (step 7 of StandardEH).
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,12 @@ std::string digits(const Value& n) { return LTRIM(STR(n)).text(); }
 // shown in its display form rather than raising an error inside the handler.
 std::string asText(const Value& v) { return v.isText() ? v.text() : displayForm(v); }
 
-bool stdinAtEnd() { return std::feof(stdin) != 0; }
+// The text-mode alert reads standard input and answers 0 once it has ended.
+bool inputEnded() { return std::cin.eof() || std::feof(stdin) != 0; }
+
+// An alert that keeps answering 0 although input has not visibly ended (its input may have
+// been redirected elsewhere) would otherwise be asked forever.
+constexpr int kMaxEmptyAnswers = 100;
 
 // Text-mode dialog: the options are spelled out and the alert is asked again until the
 // user picks one. When standard input has ended nobody can answer any more, so the
@@ -39,12 +45,12 @@ ErrorOutcome textModeDialog(const std::string& text, const Error& e) {
   const int row = ROW();
   const int col = COL();
   std::string chosen;
-  while (chosen.empty()) {
+  for (int empty = 0; chosen.empty();) {
     const Value r = ALERT(text, buttons);
     const double n = r.isNumber() ? r.number() : 0;
     if (n >= 1 && n <= static_cast<double>(options.size()) && n == static_cast<int>(n)) {
       chosen = options[static_cast<std::size_t>(n) - 1];
-    } else if (stdinAtEnd()) {
+    } else if (inputEnded() || ++empty >= kMaxEmptyAnswers) {
       chosen = kOptExit;
     }
   }

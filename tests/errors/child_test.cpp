@@ -28,7 +28,8 @@ TEST_F(ChildTest, TextModeAlertChoices) {
       {"four options: Exit", "1", "1", "2\n", nullptr},
       {"three options: Ignore is third", "0", "1", "3\n", "default"},
       {"three options: Retry is third", "1", "0", "3\n", "retry"},
-      {"no choice, then Cancel", "1", "1", "\n1\n", "break"},
+      {"empty line and a wrong word, then Cancel", "1", "1", "\nmaybe\n1\n", "break"},
+      {"a label instead of a number", "1", "1", "ignore\n", "default"},
       {"two options: out of range, then end of input", "0", "0", "3\n", nullptr},
       {"end of input at once", "1", "1", "", nullptr},
   };

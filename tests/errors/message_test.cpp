@@ -161,6 +161,7 @@ void raisesOsError() {
   spec.description = "Cannot open";
   spec.osCode = 5;
   spec.canRetry = true;
+  spec.canDefault = false;
   QV_LINE(); raiseLine = __LINE__; qv::raiseError(qv::makeError(spec));
 }
 
