@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Message boxes on a real display: a small program opens a dialog and two boxes on SDL
+# under Xvfb; real key presses answer them (Return takes the default Yes, Escape cancels).
+# Checks the printed results, the exit code, the box's pixels on screen and the dialog's
+# back buffer written as PNG.
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+build=${1:?usage: gui_boxes.sh BUILD-DIR}
+probe=$build/tests/gui/gui_box_probe
+if [ ! -x "$probe" ]; then
+  echo "SKIP: $probe is not built"
+  exit 0
+fi
+command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed"; exit 0; }
+e2e_start_x
+
+work=$(mktemp -d)
+cd "$work"
+"$probe" >"$work/out.txt" 2>&1 &
+E2E_APP_PID=$!
+
+# answer NAME KEY: waits for the box, checks it is drawn, gives it the focus, presses KEY.
+answer() {
+  local box
+  box=$(e2e_wait_window "$1") || { cat "$work/out.txt"; e2e_fail "the box \"$1\" did not appear"; }
+  # The box's own light background in its top-left corner: SDL showed the back buffer.
+  e2e_expect_pixel "$box" 2 2 240,240,240 "box \"$1\" is drawn"
+  xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+  sleep 0.2
+  xdotool key "$2"
+  echo "answered \"$1\" with $2"
+}
+answer "Probe question" Return
+answer "Probe cancel" Escape
+
+code=$(e2e_wait_exit "$E2E_APP_PID" 20) || e2e_fail "the probe did not end"
+E2E_APP_PID=""
+cat "$work/out.txt"
+[ "$code" = "0" ] || e2e_fail "exit code $code"
+grep -q "^backend: sdl" "$work/out.txt" || e2e_fail "the probe did not run on SDL"
+grep -q "^result 1: 6$" "$work/out.txt" || e2e_fail "Return on Yes/No did not answer Yes (6)"
+grep -q "^result 2: 2$" "$work/out.txt" || e2e_fail "Escape on OK/Cancel did not answer Cancel (2)"
+[ -s "$work/probe.png" ] || e2e_fail "no probe.png"
+px=$(convert "$work/probe.png" -depth 8 -crop 1x1+10+10 txt:- | sed -n '2p')
+echo "$px" | grep -q "(0,255,0" || e2e_fail "the dialog's back buffer is not green: $px"
+echo "PASS: gui_boxes"
