@@ -97,6 +97,8 @@ bool decodeImage(const unsigned char* data, std::size_t size, DecodedImage& out)
   int w = 0, h = 0, n = 0;
   int len = static_cast<int>(size);
   if (!stbi_info_from_memory(data, len, &w, &h, &n)) return false;
+  // The decoder reports a top-down BMP's height as negative, as the file has it.
+  if (bmp && h < 0 && h != std::numeric_limits<int>::min()) h = -h;
   if (w <= 0 || h <= 0 || std::int64_t{w} * h > kMaxBitmapPixels) return false;
   int dw = 0, dh = 0;
   unsigned char* rgba = stbi_load_from_memory(data, len, &dw, &dh, &n, 4);
@@ -239,12 +241,11 @@ bool QvpBitmap::Draw(const Value& presSpace, const Value& target, const Value& s
   double left = window.x + t->x1, top = window.y + window.h - t->y2;
   cairo_t* c = cr.get();
   cairo_identity_matrix(c);
-  DeviceRect area = intersect(
-      DeviceRect{static_cast<int>(std::floor(std::max(left, -1e8))),
-                 static_cast<int>(std::floor(std::max(top, -1e8))),
-                 static_cast<int>(std::ceil(std::min(tw, 2e8))) + 1,
-                 static_cast<int>(std::ceil(std::min(th, 2e8))) + 1},
-      window);
+  auto whole = [](double v) { return std::clamp(v, -1e8, 1e8); };
+  int ax1 = static_cast<int>(std::floor(whole(left))), ay1 = static_cast<int>(std::floor(whole(top)));
+  int ax2 = static_cast<int>(std::ceil(whole(left + tw)));
+  int ay2 = static_cast<int>(std::ceil(whole(top + th)));
+  DeviceRect area = intersect(DeviceRect{ax1, ay1, ax2 - ax1, ay2 - ay1}, window);
   if (area.empty()) return true;
   // Fill the target clipped to the window; the pattern matrix maps device space back
   // into the bitmap.
@@ -258,8 +259,11 @@ bool QvpBitmap::Draw(const Value& presSpace, const Value& target, const Value& s
   cairo_matrix_init(&m, scaleX, 0, 0, scaleY, s->x1 - left * scaleX,
                     (bitmapHeight - s->y2) - top * scaleY);
   cairo_pattern_set_matrix(pattern, &m);
-  bool oneToOne = scaleX == 1 && scaleY == 1;
-  cairo_pattern_set_filter(pattern, oneToOne ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  // 1:1 and enlargement by whole factors keep every pixel crisp; other sizes are
+  // resampled smoothly.
+  auto wholeFactor = [](double s) { return s <= 1 && 1 / s == std::trunc(1 / s); };
+  bool crisp = wholeFactor(scaleX) && wholeFactor(scaleY);
+  cairo_pattern_set_filter(pattern, crisp ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_set_source(c, pattern);
   cairo_fill(c);
   cairo_pattern_destroy(pattern);
