@@ -57,15 +57,16 @@ e2e_expect_pixel() {
   e2e_fail "$5: pixel ($2, $3) is $got, expected $4"
 }
 
-# e2e_wait_exit PID SECONDS: waits for the process; prints its exit code.
+# e2e_wait_exit PID SECONDS: waits for the process (a child of this shell, so call it
+# without a subshell); sets E2E_EXIT to its exit code. Fails when it does not end in time.
 e2e_wait_exit() {
-  local pid=$1 limit=$2 i
-  for i in $(seq 1 $((limit * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid" && echo 0 || echo $?
-      return 0
-    fi
+  local pid=$1 limit=$2
+  for _ in $(seq 1 $((limit * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  return 1
+  kill -0 "$pid" 2>/dev/null && return 1
+  E2E_EXIT=0
+  wait "$pid" || E2E_EXIT=$?
+  return 0
 }
