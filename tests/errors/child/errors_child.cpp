@@ -40,8 +40,6 @@ qv::Value failOnce(bool canRetry, bool canDefault) {
   spec.fileName = "data.dbf";
   spec.canRetry = canRetry;
   spec.canDefault = canDefault;
-  const int row = qv::ROW();
-  const int col = qv::COL();
   std::string outcome;
   qv::protectedBlock(
       [&] {
@@ -50,9 +48,7 @@ qv::Value failOnce(bool canRetry, bool canDefault) {
         outcome = attempts > 1 ? "retry" : "default";
       },
       [&](const qv::Value&) { outcome = "break"; });
-  const int row2 = qv::ROW();
-  const int col2 = qv::COL();
-  std::printf("\noutcome: %s\ncursor: %d %d -> %d %d\n", outcome.c_str(), row, col, row2, col2);
+  std::printf("\noutcome: %s\n", outcome.c_str());
   return {};
 }
 
