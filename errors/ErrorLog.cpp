@@ -50,7 +50,9 @@ void writeArgs(const Value& args) {
 
 Value ErrorLog(const ErrorPtr& oError, int nStackStart) {
   QV_ROUTINE("ErrorLog");
-  const Error& e = *oError;
+  // Without an error object there is still a log to write: the program is ending.
+  static const Error kNoError;
+  const Error& e = oError ? *oError : kNoError;
 
   // While the file is being opened an error only means "try the next name".
   const Value previousBlock = ERRORBLOCK(Value::callback([](std::vector<Value>& a) -> Value {

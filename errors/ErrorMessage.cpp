@@ -118,6 +118,7 @@ std::string LineSplit(const std::string& cText, int nWidth) {
 
 std::string ErrorMessage(const ErrorPtr& oError) {
   QV_ROUTINE("ErrorMessage");
+  if (!oError) return "";
   const Error& e = *oError;
   std::string t = e.severity > 1 ? "Error " : "Warning ";
   t += e.subSystem.isText() ? e.subSystem.text() : "????";
@@ -139,6 +140,7 @@ std::string ErrorMessage(const ErrorPtr& oError) {
 }
 
 ErrorOutcome errorDialog(const std::string& text, const ErrorPtr& oError) {
+  if (!oError) return ErrorOutcome::ExitWithLog;
   if (APPTYPE() != kAppTypeGui) return textModeDialog(text, *oError);
   return guiDialog(text, *oError);
 }

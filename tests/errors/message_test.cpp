@@ -1,4 +1,9 @@
 // The error text, LineSplit and the GUI form of the error dialog.
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "platform/gui/app.h"
 #include "support.h"
 
 namespace qvtest {
@@ -144,6 +149,56 @@ TEST_F(MessageTest, GuiDialogOutcomes) {
       EXPECT_EQ(boxes[1].text, "Exit with LOG file");
       EXPECT_EQ(boxes[1].buttons, (std::vector<std::string>{"Yes", "No"}));
     }
+  }
+}
+
+// The icon a user sees in each box: the colour that fills it, sampled inside the icon
+// square of the box's back buffer (16, 16 to 48, 48).
+enum class Icon { None, Stop, Exclamation, Information };
+
+Icon iconShown() {
+  auto box = qv::currentBoxWindow();
+  if (!box) return Icon::None;
+  qv::dispatchPending();
+  cairo_surface_t* s = qv::backBufferOf(*box);
+  if (!s) return Icon::None;
+  cairo_surface_flush(s);
+  int red = 0, yellow = 0, blue = 0;
+  for (int row = 16; row < 48; ++row) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                              row * cairo_image_surface_get_stride(s));
+    for (int col = 16; col < 48; ++col) {
+      const int r = line[col] >> 16 & 255, g = line[col] >> 8 & 255, b = line[col] & 255;
+      red += r > 180 && g < 40 && b < 40;
+      yellow += r > 230 && g > 180 && g < 230 && b < 40;
+      blue += r < 40 && g > 60 && g < 120 && b > 180;
+    }
+  }
+  if (red > 50 && yellow == 0 && blue == 0) return Icon::Stop;
+  if (yellow > 50 && red == 0 && blue == 0) return Icon::Exclamation;
+  if (blue > 50 && red == 0 && yellow == 0) return Icon::Information;
+  return Icon::None;
+}
+
+TEST_F(MessageTest, IconFollowsSeverity) {
+  struct Case {
+    double severity;
+    Icon icon;
+  };
+  const Case cases[] = {{3, Icon::Stop},          {2, Icon::Stop},          {1, Icon::Exclamation},
+                        {0, Icon::Information}, {4, Icon::Information}, {1.5, Icon::Information}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.severity);
+    std::vector<Icon> icons;
+    onBox_ = [&](const qv::BoxRecord&) { icons.push_back(iconShown()); };
+    respond({qv::box::kResultCancel, qv::box::kResultNo});
+    auto e = demoError();
+    e->severity = c.severity;
+    e->canRetry = true;
+    e->canDefault = false;
+    EXPECT_EQ(qv::errorDialog("Error DEMO/17", e), ErrorOutcome::Break);
+    // The question "Exit with LOG file" always carries the exclamation mark.
+    EXPECT_EQ(icons, (std::vector<Icon>{c.icon, Icon::Exclamation}));
   }
 }
 
