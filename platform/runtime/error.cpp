@@ -29,7 +29,7 @@ ErrorState& state() {
 // callback and ends the program as if none were installed.
 constexpr int kMaxNestedErrors = 64;
 
-std::string textOf(const Value& v) { return v.isText() ? v.text() : displayForm(v); }
+std::string textOf(const Value& v) { return VAR2CHAR(v); }
 
 [[noreturn]] void quitUnhandled(const ErrorPtr& error, const char* why) {
   std::string line = "Error " + textOf(error->subSystem) + "/" + textOf(error->subCode);
@@ -223,6 +223,18 @@ bool toInteger(double d, std::int64_t& out) {
   // 2^63 is exactly representable; anything at or beyond it does not fit.
   if (t >= 9223372036854775808.0 || t < -9223372036854775808.0) return false;
   out = static_cast<std::int64_t>(t);
+  return true;
+}
+
+bool toCount(double d, std::int64_t& out) {
+  if (std::isnan(d)) return false;
+  if (d >= 9223372036854775807.0) {
+    out = INT64_MAX;
+  } else if (d <= -9223372036854775807.0) {
+    out = INT64_MIN + 1;
+  } else {
+    out = static_cast<std::int64_t>(std::trunc(d));
+  }
   return true;
 }
 

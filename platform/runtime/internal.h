@@ -25,6 +25,9 @@ Value argumentError(const char* operation, std::initializer_list<Value> args, co
 // A whole number from a double without undefined behaviour: false for NaN, infinities and
 // values outside the 64-bit range; otherwise truncates toward zero.
 bool toInteger(double d, std::int64_t& out);
+// A count from a double: like toInteger, but values beyond the 64-bit range (infinities
+// included) saturate, so that LEFT(s, 1e300) is all of s. Only NaN is refused.
+bool toCount(double d, std::int64_t& out);
 
 // How many startProgram runs are active on this thread; _QUIT and a stray BREAK throw only
 // when one is there to catch them.

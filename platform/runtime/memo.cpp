@@ -111,10 +111,10 @@ bool wrapArgs(const char* op, const Value& text, const Value& nWidth, const Valu
   const char* why = nullptr;
   if (!text.isText()) {
     why = "Argument is not a character value";
-  } else if (!nWidth.isNil() && (!nWidth.isNumber() || !detail::toInteger(nWidth.number(), width) || width < 1 ||
+  } else if (!nWidth.isNil() && (!nWidth.isNumber() || !detail::toCount(nWidth.number(), width) || width < 1 ||
                                  width > kMaxWidth)) {
     why = "Line width is not a number from 1 to 65535";
-  } else if (!nTab.isNil() && (!nTab.isNumber() || !detail::toInteger(nTab.number(), tab))) {
+  } else if (!nTab.isNil() && (!nTab.isNumber() || !detail::toCount(nTab.number(), tab))) {
     why = "Tab width is not a number";
   } else if (!lWrap.isNil() && !lWrap.isLogical()) {
     why = "Word wrap switch is not a logical value";
@@ -148,7 +148,7 @@ Value MEMOLINE(const Value& text, const Value& nWidth, const Value& nLine, const
   Value result;
   if (!wrapArgs("MEMOLINE", text, nWidth, nTab, lWrap, key, Value(""), result)) return result;
   std::int64_t line = 1;
-  if (!nLine.isNil() && (!nLine.isNumber() || !detail::toInteger(nLine.number(), line)))
+  if (!nLine.isNil() && (!nLine.isNumber() || !detail::toCount(nLine.number(), line)))
     return detail::argumentError("MEMOLINE", {text, nWidth, nLine}, "Line number is not a number", Value(""));
   const auto* lines = cachedLines(key);
   if (!lines) return detail::argumentError("MEMOLINE", {text, nWidth}, "Text too long to wrap", Value(""));

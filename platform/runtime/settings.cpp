@@ -105,13 +105,17 @@ void writeAll(int fd, const std::string& data) {
 }
 
 // Opens (or creates) the alternate file. Never through a symbolic link: a planted link
-// could otherwise make the program overwrite a file elsewhere.
+// could otherwise make the program overwrite a file elsewhere. A file without any write
+// permission is read-only and is refused even where the system would let this process
+// write it (as root): a read-only file is never overwritten.
 int openAlternate(const std::string& name, bool additive, int& err) {
   if (name.find('\0') != std::string::npos) {
     err = EINVAL;
     return -1;
   }
-  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (additive ? O_APPEND : O_TRUNC);
+  // O_NONBLOCK keeps a FIFO from hanging the open; it is refused below anyway. The file
+  // is truncated only after these checks.
+  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | (additive ? O_APPEND : 0);
   int fd;
   do {
     fd = ::open(name.c_str(), flags, 0666);
@@ -120,13 +124,24 @@ int openAlternate(const std::string& name, bool additive, int& err) {
     err = errno;
     return -1;
   }
-  // Only regular files: a FIFO or a device would block or misbehave.
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Only regular files: a FIFO or a device would block or misbehave.
     err = EINVAL;
     ::close(fd);
     return -1;
   }
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    err = EACCES;
+    ::close(fd);
+    return -1;
+  }
+  if (!additive && ::ftruncate(fd, 0) != 0) {
+    err = errno;
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 

@@ -18,7 +18,6 @@ constexpr Version kPlatformVersion{2, 0, 3};
 struct ProgramState {
   std::optional<Version> versionOverride;
   std::vector<std::function<void()>> exitProcedures;
-  bool exitRan = false;
   int appType = kAppTypeGui;
   ObjectPtr appWindow;
 };
@@ -95,8 +94,6 @@ std::string APPNAME(bool full) {
 }
 
 int startProgram(const Roles& roles) {
-  ProgramState& s = program();
-  s.exitRan = false;
   ERRORLEVEL(0);
   ++detail::programDepth();
   // The error system comes first so that every later routine's errors reach it; the main
@@ -120,10 +117,10 @@ void addExitProcedure(std::function<void()> procedure) {
   if (procedure) program().exitProcedures.push_back(std::move(procedure));
 }
 
+// Each procedure runs once: the list is emptied as it runs, so a second call finds nothing
+// left to do (unless procedures were registered since).
 void runExitProcedures() {
   ProgramState& s = program();
-  if (s.exitRan) return;
-  s.exitRan = true;
   std::vector<std::function<void()>> procedures;
   procedures.swap(s.exitProcedures);
   // Each procedure runs even when an earlier one quit or broke off.

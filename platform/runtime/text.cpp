@@ -30,8 +30,7 @@ bool countArg(const Value& v, std::int64_t dflt, std::int64_t& out) {
     out = dflt;
     return true;
   }
-  if (!v.isNumber()) return false;
-  return toInteger(v.number(), out);
+  return v.isNumber() && detail::toCount(v.number(), out);
 }
 
 constexpr std::int64_t kPow10[] = {1,
@@ -174,6 +173,7 @@ void appendArray(std::string& out, const ArrayPtr& a, std::unordered_set<const A
 
 void appendVar(std::string& out, const Value& v, bool quoteText, std::unordered_set<const Array*>& path) {
   switch (v.typeCode()) {
+    case 'N': out += trimmedNumber(v.number()); return;
     case 'C':
       if (quoteText) {
         out += '"';
