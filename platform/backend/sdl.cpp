@@ -35,7 +35,8 @@ SdlBackend::~SdlBackend() {
     SDL_DestroyWindow(n.window);
   }
   windows_.clear();
-  if (ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // The program has no other use for SDL: shut it down completely, its D-Bus link too.
+  if (ok_) SDL_Quit();
 }
 
 SdlBackend::Native* SdlBackend::find(const Window& top) {

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <optional>
 
+#include "platform/draw/text_context.h"
 #include "platform/gui/app.h"
 #include "platform/gui/detail.h"
 
@@ -94,8 +95,10 @@ PangoFontDescription* boxFont(bool bold = false) {
   return d;
 }
 
-PangoLayout* makeLayout(cairo_t* cr, const std::string& text, int wrapWidth, bool bold = false) {
-  PangoLayout* layout = pango_cairo_create_layout(cr);
+// Layouts come from the program's one text context, so that boxes measure text as
+// everything else does.
+PangoLayout* makeLayout(const std::string& text, int wrapWidth, bool bold = false) {
+  PangoLayout* layout = pango_layout_new(textContext());
   PangoFontDescription* d = boxFont(bold);
   pango_layout_set_font_description(layout, d);
   pango_font_description_free(d);
@@ -120,12 +123,10 @@ class BoxWindow : public Window {
   // Measures the contents and opens the native window, centred on `centre` (y up).
   void open(Point centre, Size screen) {
     lines = splitLines(spec.text);
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(scratch);
     int wrap = std::max(200, static_cast<int>(screen.w * 0.8) - 2 * kMargin - kIconSize);
     int textW = 0, textH = 0;
     for (auto& line : lines) {
-      PangoLayout* l = makeLayout(cr, line.empty() ? " " : line, wrap);
+      PangoLayout* l = makeLayout(line.empty() ? " " : line, wrap);
       int w, h;
       pango_layout_get_pixel_size(l, &w, &h);
       textW = std::max(textW, w);
@@ -134,15 +135,12 @@ class BoxWindow : public Window {
     }
     buttonW_ = kButtonMinW;
     for (auto& b : spec.buttons) {
-      PangoLayout* l = makeLayout(cr, b.label, 0);
+      PangoLayout* l = makeLayout(b.label, 0);
       int w, h;
       pango_layout_get_pixel_size(l, &w, &h);
       buttonW_ = std::max(buttonW_, w + 24);
       g_object_unref(l);
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(scratch);
-
     int n = static_cast<int>(spec.buttons.size());
     int buttonsW = n * buttonW_ + (n - 1) * kButtonGap;
     int iconW = spec.icon ? kIconSize + kIconGap : 0;
@@ -183,7 +181,7 @@ class BoxWindow : public Window {
     cairo_set_source_rgb(cr, 0, 0, 0);
     int wrap = std::max(200, width - textX - kMargin);
     for (auto& line : lines) {
-      PangoLayout* l = makeLayout(cr, line.empty() ? " " : line, wrap);
+      PangoLayout* l = makeLayout(line.empty() ? " " : line, wrap);
       int w, h;
       pango_layout_get_pixel_size(l, &w, &h);
       cairo_move_to(cr, textX, y);
@@ -273,7 +271,7 @@ class BoxWindow : public Window {
   void paintIcon(cairo_t* cr, int x, int y) {
     double cx = x + kIconSize / 2.0, cy = y + kIconSize / 2.0, r = kIconSize / 2.0;
     auto glyph = [&](const char* text, double rr, double gg, double bb) {
-      PangoLayout* l = pango_cairo_create_layout(cr);
+      PangoLayout* l = pango_layout_new(textContext());
       PangoFontDescription* d = boxFont(true);
       pango_font_description_set_absolute_size(d, 22 * PANGO_SCALE);
       pango_layout_set_font_description(l, d);
@@ -339,7 +337,7 @@ class BoxWindow : public Window {
       cairo_rectangle(cr, r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1);
     }
     cairo_stroke(cr);
-    PangoLayout* l = makeLayout(cr, spec.buttons[i].label, 0);
+    PangoLayout* l = makeLayout(spec.buttons[i].label, 0);
     int w, h;
     pango_layout_get_pixel_size(l, &w, &h);
     cairo_set_source_rgb(cr, 0, 0, 0);

@@ -33,7 +33,13 @@ answer() {
 answer "Probe question" Return
 answer "Probe cancel" Escape
 
-code=$(e2e_wait_exit "$E2E_APP_PID" 20) || e2e_fail "the probe did not end"
+for _ in $(seq 1 200); do
+  kill -0 "$E2E_APP_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$E2E_APP_PID" 2>/dev/null && e2e_fail "the probe did not end"
+code=0
+wait "$E2E_APP_PID" || code=$?
 E2E_APP_PID=""
 cat "$work/out.txt"
 [ "$code" = "0" ] || e2e_fail "exit code $code"

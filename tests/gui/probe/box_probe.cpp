@@ -42,5 +42,6 @@ int main() {
   if (!writeWindowPng(*dlg, "probe.png", &err)) std::printf("shot: %s\n", err.c_str());
   dlg->Hide();
   dlg->Destroy();
+  setBackend(nullptr);  // closes SDL down
   return 0;
 }
