@@ -64,16 +64,22 @@ bool blockedByModal(Window* top) {
   return modal && top != modal;
 }
 
+// Where raw input goes now; false when it goes nowhere. No side effects, so that
+// eventsPending can ask too.
 bool routeRaw(const InputEvent& in, gui_detail::Event& out) {
   WindowPtr top = gui_detail::findTopLevel(in.window);
   if (!top) return false;
   using K = InputEvent::Kind;
   switch (in.kind) {
-    case K::FocusLost:
+    case K::FocusLost: {
+      // When the program itself moved the focus elsewhere (SETAPPFOCUS, a box opening),
+      // the window has had its kKillFocus already; the system's report adds nothing.
+      auto holder = std::dynamic_pointer_cast<Window>(st().focus.lock());
+      if (holder && holder != top && holder->isCreated()) return false;
       out = {event::kKillFocus, Value(), Value(), top};
       return true;
+    }
     case K::FocusGained:
-      st().focus = top;
       out = {event::kSetFocus, Value(), Value(), top};
       return true;
     case K::Close:
@@ -196,8 +202,9 @@ bool takeEvent(Event& out) {
     Pending p = std::move(s.input.front());
     s.input.pop_front();
     if (p.raw) {
-      if (routeRaw(p.input, out)) return true;
-      continue;
+      if (!routeRaw(p.input, out)) continue;
+      if (p.input.kind == InputEvent::Kind::FocusGained) s.focus = out.target;
+      return true;
     }
     WindowPtr t = p.target.lock();
     if (!t || t->isDestroyed()) continue;
@@ -320,7 +327,10 @@ bool eventsPending() {
   State& s = st();
   // Entries for windows that are gone would be skipped: they do not count.
   std::erase_if(s.input, [](const Pending& p) {
-    if (p.raw) return false;
+    if (p.raw) {
+      gui_detail::Event unused;
+      return !routeRaw(p.input, unused);
+    }
     WindowPtr t = p.target.lock();
     return !t || t->isDestroyed();
   });

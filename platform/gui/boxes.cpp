@@ -398,6 +398,14 @@ int runBox(BoxSpec spec) {
   win->open(boxCentre(spec.owner, screen), screen);
 
   gui_detail::pushModal(win.get());
+  // Also when a handler inside the loop quits the program: no box may stay modal.
+  struct Close {
+    BoxWindow* box;
+    ~Close() {
+      gui_detail::popModal(box);
+      box->Destroy();
+    }
+  } closeOnExit{win.get()};
   ObjectPtr previousFocus = SETAPPFOCUS(win);
   bool headless = backend().headless();
   int rounds = 0;
@@ -419,7 +427,7 @@ int runBox(BoxSpec spec) {
   }
   int result = win->result;
   gui_detail::popModal(win.get());
-  win->Destroy();
+  win->Destroy();  // the guard's second go does nothing
   // Hand the focus back only where the box still has it (a nested box may have moved it).
   if (focusedWindow() == nullptr || focusedWindow() == win) SETAPPFOCUS(previousFocus);
   rec.result = result;

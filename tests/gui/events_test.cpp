@@ -162,7 +162,13 @@ TEST_F(GuiTest, LosingTheFocusCallsKillInputFocusWithTheDialog) {
   EXPECT_TRUE(calls[0][1].isNil());
   EXPECT_EQ(calls[0][2].object(), dlg);
 
-  // The backend reporting the focus gone does the same.
+  // The system reporting the loss once more (the focus is elsewhere already) adds nothing.
+  hb->focusLost(*dlg);
+  EXPECT_TRUE(drain().empty());
+
+  // The system taking the focus away from the holder is a focus loss like the other.
+  SETAPPFOCUS(dlg);
+  dispatchPending();
   hb->focusLost(*dlg);
   Value mp1, mp2;
   ObjectPtr target;
