@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Message boxes on a real display: a small program opens a dialog and two boxes on SDL
+# The window layer on a real display: a small program opens a dialog and two boxes on SDL
 # under Xvfb; real key presses answer them (Return takes the default Yes, Escape cancels).
-# Checks the printed results, the exit code, the box's pixels on screen and the dialog's
-# back buffer written as PNG.
+# Then a real press on a static takes the mouse capture, and the release below and left of
+# it still reaches the static, in its own coordinates. Checks the printed results, the
+# exit code, the box's pixels on screen and the dialog's back buffer written as PNG.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 build=${1:?usage: gui_boxes.sh BUILD-DIR}
@@ -33,6 +34,18 @@ answer() {
 answer "Probe question" Return
 answer "Probe cancel" Escape
 
+for _ in $(seq 1 50); do grep -q "ready for the mouse" "$work/out.txt" && break; sleep 0.1; done
+dlg=$(e2e_wait_window "Box probe") || e2e_fail "the dialog is gone"
+e2e_expect_pixel "$dlg" 50 150 0,0,255 "the static is drawn"
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool mousemove --window "$dlg" 50 150
+sleep 0.2
+xdotool mousedown 1
+sleep 0.2
+xdotool mousemove --window "$dlg" 5 195
+sleep 0.2
+xdotool mouseup 1
+
 for _ in $(seq 1 200); do
   kill -0 "$E2E_APP_PID" 2>/dev/null || break
   sleep 0.1
@@ -46,6 +59,9 @@ cat "$work/out.txt"
 grep -q "^backend: sdl" "$work/out.txt" || e2e_fail "the probe did not run on SDL"
 grep -q "^result 1: 6$" "$work/out.txt" || e2e_fail "Return on Yes/No did not answer Yes (6)"
 grep -q "^result 2: 2$" "$work/out.txt" || e2e_fail "Escape on OK/Cancel did not answer Cancel (2)"
+grep -q "^capture: 1$" "$work/out.txt" || e2e_fail "the static did not get the mouse capture"
+# Column 5, row 195: x = 5 - 20, y = 179 - 195.
+grep -q "^up: -15 -16$" "$work/out.txt" || e2e_fail "the release outside did not reach the static"
 [ -s "$work/probe.png" ] || e2e_fail "no probe.png"
 px=$(convert "$work/probe.png" -depth 8 -crop 1x1+10+10 txt:- | sed -n '2p')
 echo "$px" | grep -q "(0,255,0" || e2e_fail "the dialog's back buffer is not green: $px"

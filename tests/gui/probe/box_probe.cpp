@@ -1,6 +1,8 @@
-// A tiny program for the end-to-end test of the message boxes on a real display: a dialog
-// with a green drawing area, then two boxes answered from the keyboard. It prints each
-// box's result and writes the dialog's back buffer to "probe.png" in the working directory.
+// A tiny program for the end-to-end test of the window layer on a real display: a dialog
+// with a green drawing area, then two boxes answered from the keyboard, then a press on a
+// static that takes the mouse capture and reports where the button goes up (also outside
+// it). It prints what happened and writes the dialog's back buffer to "probe.png" in the
+// working directory.
 #include <cstdio>
 #include <string>
 
@@ -8,6 +10,26 @@
 #include "platform/gui/boxes.h"
 #include "platform/gui/window.h"
 #include "platform/runtime/runtime.h"
+
+namespace {
+
+class Catcher : public qv::QvpStatic {
+ public:
+  bool done = false;
+  void lbDown(const qv::Value& aPos) override {
+    (void)aPos;
+    std::printf("capture: %d\n", CaptureMouse(true) ? 1 : 0);
+    std::fflush(stdout);
+  }
+  void lbUp(const qv::Value& aPos) override {
+    std::printf("up: %g %g\n", aPos.element(1).number(), aPos.element(2).number());
+    std::fflush(stdout);
+    CaptureMouse(false);
+    done = true;
+  }
+};
+
+}  // namespace
 
 int main() {
   using namespace qv;
@@ -36,6 +58,21 @@ int main() {
                             box::kIconExclamation + 131072);
   std::printf("result 2: %d\n", static_cast<int>(second.number()));
   std::fflush(stdout);
+
+  // The catcher covers columns 20-119 and rows 120-179 of the dialog.
+  auto catcher = New<Catcher>(dlg->DrawingArea(), nullptr, Value::array({20, 20}),
+                              Value::array({100, 60}));
+  catcher->Create();
+  catcher->SetColorBG(16777216.0 + 65536.0 * 255);
+  std::printf("ready for the mouse\n");
+  std::fflush(stdout);
+  while (!catcher->done) {
+    Value mp1, mp2;
+    ObjectPtr target;
+    int code = APPEVENT(mp1, mp2, target);
+    if (!target || code == event::kClose) break;
+    std::static_pointer_cast<Window>(target)->handleEvent(code, mp1, mp2);
+  }
 
   dispatchPending();
   std::string err;
