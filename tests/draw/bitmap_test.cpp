@@ -221,6 +221,19 @@ TEST(Bitmap, ResourceHundredIsAnEightBitLandscape) {
   EXPECT_EQ(findBitmapResource(101).data, nullptr);
 }
 
+TEST(Bitmap, SampleFileIsADifferentPicture) {
+  auto files = QvpBitmap::New(), resource = QvpBitmap::New();
+  ASSERT_TRUE(files->LoadFile(Value(QV_SAMPLE_FILES_BMP)));
+  ASSERT_TRUE(resource->Load(Value(), Value(100)));
+  EXPECT_EQ(files->xSize(), 200);
+  EXPECT_EQ(files->ySize(), 100);
+  int differing = 0;
+  for (int y = 0; y < 100; y += 7)
+    for (int x = 0; x < 200; x += 7)
+      differing += bitmapPixel(*files, x, y) != bitmapPixel(*resource, x, y);
+  EXPECT_GT(differing, 300);
+}
+
 TEST(Bitmap, DrawCopiesOneToOneInsideTheTarget) {
   auto bm = QvpBitmap::New();
   ASSERT_TRUE(bm->Load(Value(), Value(100)));
