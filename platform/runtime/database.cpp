@@ -57,7 +57,9 @@ void onSelected(const char* operation, int subCode, const char* failure, bool (W
   }
   spec.subCode = subCode;
   spec.description = failure;
-  spec.args = Value::array({Value(area)});
+  Array args(1);
+  args[0] = Value(ObjectPtr(area));
+  spec.args = Value::array(std::move(args));
   spec.canRetry = true;
   guardedOperation([&] { return ((*area).*op)(); }, spec);
 }

@@ -61,7 +61,9 @@ ErrorAnswer raiseError(const ErrorPtr& error) {
   DepthGuard guard(s.raiseDepth);
   // Call a copy: the callback may install another one while it runs.
   Value block = s.block;
-  Value answer = block.call({Value(error)});
+  std::vector<Value> args(1);
+  args[0] = Value(ObjectPtr(error));
+  Value answer = block.call(args);
   ErrorAnswer result;
   if (answer.isLogical() && answer.logical()) {
     // A retry the operation does not allow falls back to its default.

@@ -81,9 +81,7 @@ class Value {
   Value(Date d) : v_(d) {}
   Value(ArrayPtr a) : v_(std::move(a)) {}
   template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
-  Value(std::shared_ptr<T> o) {
-    if (o) v_ = ObjectPtr(std::move(o));
-  }
+  Value(std::shared_ptr<T> o) : v_(objectStorage(std::move(o))) {}
   Value(CallbackPtr c) {
     if (c) v_ = std::move(c);
   }
@@ -139,6 +137,12 @@ class Value {
   const Storage& storage() const { return v_; }
 
  private:
+  // A null object is NIL.
+  static Storage objectStorage(ObjectPtr o) {
+    if (!o) return Storage();
+    return Storage(std::in_place_type<ObjectPtr>, std::move(o));
+  }
+
   Storage v_;
 };
 
