@@ -11,11 +11,9 @@
 #include <string>
 
 #include "errors/ErrorSys.h"
+#include "platform/draw/font.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/runtime.h"
-// Last: Pango brings GLib's MAX, MIN and ABS macros, which clash with the runtime's
-// functions of those names.
-#include "platform/draw/font.h"
 
 namespace {
 
