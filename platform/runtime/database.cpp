@@ -42,9 +42,9 @@ bool isKnown(const std::string& name) {
                      [&](const char* k) { return name == k; });
 }
 
-// Runs one operation on the selected area through the error protocol.
-void onSelected(const char* operation, int subCode, const char* failure, bool (WorkArea::*op)()) {
-  WorkAreaPtr area = db().selected;
+// Runs one operation on `area` (the selected one) through the error protocol.
+void runOn(const WorkAreaPtr& area, const char* operation, int subCode, const char* failure,
+           bool (WorkArea::*op)()) {
   ErrorSpec spec;
   spec.genCode = kDbGenCode;
   spec.subSystem = kDbSubsystem;
@@ -140,22 +140,22 @@ void inWorkArea(const Value& area, const std::function<void()>& fn) {
   if (fn) fn();
 }
 
-void DBCOMMIT() { onSelected("DBCOMMIT", 1001, "Commit failed", &WorkArea::commit); }
+void DBCOMMIT() { runOn(db().selected, "DBCOMMIT", 1001, "Commit failed", &WorkArea::commit); }
 
 void DBCLOSEAREA() {
   DatabaseState& s = db();
   WorkAreaPtr area = s.selected;
   if (area) {
-    // The area leaves the list before it is closed, so that it is gone from the list
+    // The area leaves the list and the selection before it is closed, so that it is gone
     // however the error of a failed close is settled (default, retry or break): an area
     // that cannot close is abandoned rather than left half open in the list.
     s.areas.erase(std::remove(s.areas.begin(), s.areas.end(), area), s.areas.end());
+    s.selected.reset();
   }
-  onSelected("DBCLOSEAREA", 1002, "Close failed", &WorkArea::close);
-  if (s.selected == area) s.selected.reset();
+  runOn(area, "DBCLOSEAREA", 1002, "Close failed", &WorkArea::close);
 }
 
-void DBRROLLBACK() { onSelected("DBRROLLBACK", 1003, "Rollback failed", &WorkArea::rollback); }
+void DBRROLLBACK() { runOn(db().selected, "DBRROLLBACK", 1003, "Rollback failed", &WorkArea::rollback); }
 
 Value DBSESSION() { return Value(); }
 
