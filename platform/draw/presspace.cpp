@@ -84,15 +84,12 @@ struct QvpPresSpace::State {
   }
 };
 
-std::shared_ptr<QvpPresSpace> QvpPresSpace::New() {
-  auto ps = std::make_shared<QvpPresSpace>();
-  ps->state_ = std::make_shared<State>();
-  return ps;
-}
+QvpPresSpace::QvpPresSpace() : state_(std::make_shared<State>()) {}
+
+std::shared_ptr<QvpPresSpace> QvpPresSpace::New() { return std::make_shared<QvpPresSpace>(); }
 
 QvpPresSpace& QvpPresSpace::Create(const Value& device, const Value& pageSize) {
   (void)pageSize;
-  if (!state_) state_ = std::make_shared<State>();
   auto dev = device.as<Device>();
   if (!dev) {
     state_->lastError = gen::kArgument;
@@ -107,7 +104,6 @@ QvpPresSpace& QvpPresSpace::Create(const Value& device, const Value& pageSize) {
 }
 
 void QvpPresSpace::Destroy() {
-  if (!state_) return;
   state_->device.reset();
   state_->created = false;
   state_->font = Value();
@@ -193,7 +189,7 @@ std::string checkAttrs(const Value& attrs, std::size_t length, std::size_t colou
 
 }  // namespace
 
-static Value setAttrs(QvpPresSpace& ps, double& lastError, Array& current, const Value& attrs,
+static Value setAttrs(double& lastError, Array& current, const Value& attrs,
                       std::size_t length, std::size_t colourElements, bool hasBaseline,
                       const char* operation, std::uint64_t& clock, std::uint64_t& colourAt) {
   Value previous = Value::array(copyOf(current));
@@ -204,7 +200,6 @@ static Value setAttrs(QvpPresSpace& ps, double& lastError, Array& current, const
     raiseDrawError(gen::kArgument, operation, why, Value::array({attrs}));
     return previous;
   }
-  (void)ps;
   std::size_t n = std::min(attrs.length(), length);
   for (std::size_t i = 1; i <= n; ++i) {
     Value e = attrs.element(i);
@@ -222,23 +217,23 @@ static Value setAttrs(QvpPresSpace& ps, double& lastError, Array& current, const
 
 Value QvpPresSpace::setAttrLine() { return Value::array(copyOf(state_->line)); }
 Value QvpPresSpace::setAttrLine(const Value& attrs) {
-  return setAttrs(*this, state_->lastError, state_->line, attrs, kLineAttrs, 1, false,
+  return setAttrs(state_->lastError, state_->line, attrs, kLineAttrs, 1, false,
                   "QvpPresSpace:setAttrLine", state_->clock, state_->lineAt);
 }
 Value QvpPresSpace::setAttrMarker() { return Value::array(copyOf(state_->marker)); }
 Value QvpPresSpace::setAttrMarker(const Value& attrs) {
   std::uint64_t unused = 0;
-  return setAttrs(*this, state_->lastError, state_->marker, attrs, kMarkerAttrs, 2, false,
+  return setAttrs(state_->lastError, state_->marker, attrs, kMarkerAttrs, 2, false,
                   "QvpPresSpace:setAttrMarker", state_->clock, unused);
 }
 Value QvpPresSpace::setAttrArea() { return Value::array(copyOf(state_->area)); }
 Value QvpPresSpace::setAttrArea(const Value& attrs) {
-  return setAttrs(*this, state_->lastError, state_->area, attrs, kAreaAttrs, 2, false,
+  return setAttrs(state_->lastError, state_->area, attrs, kAreaAttrs, 2, false,
                   "QvpPresSpace:setAttrArea", state_->clock, state_->areaAt);
 }
 Value QvpPresSpace::setAttrString() { return Value::array(copyOf(state_->string)); }
 Value QvpPresSpace::setAttrString(const Value& attrs) {
-  return setAttrs(*this, state_->lastError, state_->string, attrs, kStringAttrs, 2, true,
+  return setAttrs(state_->lastError, state_->string, attrs, kStringAttrs, 2, true,
                   "QvpPresSpace:setAttrString", state_->clock, state_->stringAt);
 }
 

@@ -21,6 +21,7 @@ using QvpFontPtr = std::shared_ptr<QvpFont>;
 class QvpPresSpace : public Object {
   QV_CLASS(QvpPresSpace, Object)
  public:
+  QvpPresSpace();  // prefer New()
   static std::shared_ptr<QvpPresSpace> New();
   // Binds the space to a device; `pageSize` is accepted for the platform's API (the page
   // is the window: one unit is one pixel). A non-device value raises a runtime error.
