@@ -4,6 +4,8 @@
 //   errors_child dialog R D      an operation that fails once (canRetry R, canDefault D,
 //                                each 0 or 1) with the root console as application window;
 //                                the text-mode alert reads the choice from standard input
+//   errors_child gui             a GUI application on the display's backend (SDL when there
+//                                is a display) whose text function gets a number
 // It prints what became of the failed operation; after "Exit with LOG file" it ends with
 // the handler's exit code and the log in the current directory.
 #include <cstdio>
@@ -12,6 +14,7 @@
 
 #include "errors/ErrorSys.h"
 #include "platform/draw/font.h"
+#include "platform/gui/app.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/runtime.h"
 
@@ -50,6 +53,20 @@ qv::Value failOnce(bool canRetry, bool canDefault) {
   return {};
 }
 
+qv::Value guiError() {
+  QV_ROUTINE("ChildMain");
+  std::printf("backend: %s\n", qv::backend().name().c_str());
+  std::fflush(stdout);
+  std::string outcome = "default";
+  qv::protectedBlock(
+      [] {
+        QV_LINE(); qv::LTRIM(qv::Value(5));
+      },
+      [&](const qv::Value&) { outcome = "break"; });
+  std::printf("outcome: %s\n", outcome.c_str());
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +76,10 @@ int main(int argc, char** argv) {
   roles.errorSys = qv::ErrorSys;
   if (std::strcmp(argv[1], "unrecoverable") == 0) {
     roles.main = unrecoverable;
+  } else if (std::strcmp(argv[1], "gui") == 0) {
+    qv::setAppType(qv::kAppTypeGui);
+    qv::setBackend(qv::makeDefaultBackend(false));
+    roles.main = guiError;
   } else if (std::strcmp(argv[1], "dialog") == 0 && argc == 4) {
     const bool canRetry = std::strcmp(argv[2], "1") == 0;
     const bool canDefault = std::strcmp(argv[3], "1") == 0;
