@@ -60,6 +60,12 @@ void GraphicButton::dropPicture() {
 }
 
 GraphicButton& GraphicButton::SetGraphic(const Value& GR) {
+  // Handing the button its own picture again keeps it: destroying it first would leave a
+  // destroyed bitmap behind.
+  if (oGraph && GR.isObject() && GR.object() == oGraph) {
+    GraphicFile = "";
+    return *this;
+  }
   dropPicture();
   if (GR.isText()) {
     GraphicFile = GR;

@@ -27,7 +27,8 @@ class GraphicButton : public ActiveText {
   GraphicButton& Hilite(double Hue1, double Hue2);
   // Replaces the picture (the previous one is destroyed first, whatever GR is) with a file
   // (text), a resource (number) or a bitmap object, which the button takes over. A missing
-  // file or resource, or any other value, is reported in an "ERROR" box. Does not repaint.
+  // file or resource, or any other value, is reported in an "ERROR" box. The button's own
+  // current picture handed in again is kept. Does not repaint.
   GraphicButton& SetGraphic(const Value& GR);
   // Destroys the picture, then the control.
   void Destroy() override;

@@ -363,6 +363,18 @@ TEST_F(ButtonsTest, SetGraphicCases) {
   fs::remove_all(tempDir());
 }
 
+TEST_F(ButtonsTest, SetGraphicWithTheCurrentPictureKeepsIt) {
+  auto g = New<GraphicButton>(da, nullptr, at(20, 20), Value::array({200, 100}));
+  g->SetGraphic(100);
+  auto picture = g->oGraph;
+  ASSERT_TRUE(picture);
+  g->SetGraphic(Value(picture));
+  EXPECT_EQ(g->oGraph, picture);
+  EXPECT_FALSE(picture->isDestroyed());
+  EXPECT_EQ(g->GraphicFile.text(), "");
+  EXPECT_TRUE(shownBoxes().empty());
+}
+
 TEST_F(ButtonsTest, FileThatIsNoImageDrawsNoPicture) {
   const fs::path notImage = tempDir() / "notes.bmp";
   std::ofstream(notImage) << "BM but not really";
