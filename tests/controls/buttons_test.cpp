@@ -363,6 +363,24 @@ TEST_F(ButtonsTest, SetGraphicCases) {
   fs::remove_all(tempDir());
 }
 
+TEST_F(ButtonsTest, CaptionCoversThePicture) {
+  auto g = New<GraphicButton>(da, nullptr, at(20, 20), Value::array({200, 100}));
+  g->Caption = "HHHH";
+  g->SetGraphic(100);
+  g->TextColor = rgbColour(0, 0, 255);
+  g->Create();
+  g->setFontCompoundName("24.Arial Bold");
+  g->Paint();
+  const auto caption = pixelsOf(*g, {0, 0, 255});
+  ASSERT_GT(caption.size(), 50u);
+  g->Caption = "";
+  g->Paint();
+  EXPECT_TRUE(pixelsOf(*g, {0, 0, 255}).empty()) << "the picture itself has no caption colour";
+  const Point c = centroid(caption);
+  EXPECT_NEAR(c.x, 100, 20);
+  EXPECT_NEAR(c.y, 50, 20);
+}
+
 TEST_F(ButtonsTest, SetGraphicWithTheCurrentPictureKeepsIt) {
   auto g = New<GraphicButton>(da, nullptr, at(20, 20), Value::array({200, 100}));
   g->SetGraphic(100);
