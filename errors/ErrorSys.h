@@ -21,6 +21,9 @@ Value ErrorSys();
 
 // The default error handler: 0, false or true for the platform (see error.h), or it does
 // not return (it breaks out, or it writes the log and quits with exit code 1).
+// An error raised while the handler runs (in its dialog, text or log) comes back to it; at
+// the third such level it stops: it writes the first and the last error to the standard
+// error output and ends the program with exit code 1.
 Value StandardEH(const ErrorPtr& oError);
 
 // The error text, lines separated by ";": severity, subsystem and code, description,
@@ -35,7 +38,9 @@ enum class ErrorOutcome { Retry, Default, Break, ExitWithLog };
 
 // Shows the error dialog for `text` (the error text with the operating-system part
 // already appended) and returns the user's decision. Called by StandardEH, whose call
-// stack it lists in a GUI application.
+// stack it lists in a GUI application. A text-mode application without an application
+// window gets ExitWithLog at once; in text mode the end of standard input also ends as
+// ExitWithLog, since nobody is left to choose.
 ErrorOutcome errorDialog(const std::string& text, const ErrorPtr& oError);
 
 // Writes the error log file "QVXERROR.LOG" (or the first of "QVXERROR.001" to
