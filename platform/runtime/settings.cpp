@@ -80,28 +80,32 @@ Value settingError(int n, const Value& v, const char* why) {
   return detail::argumentError("SET", {Value(n), v}, why, Value());
 }
 
-// Writes all of `data` to fd; reports a failed write through the error protocol (retry
-// writes what is left).
+// Writes all of `data` to fd. A failed write is a runtime error (gen::kWrite with the
+// system's code); a retry writes what is left, the default drops it.
 void writeAll(int fd, const std::string& data) {
   std::size_t done = 0;
-  ErrorSpec spec;
-  spec.genCode = gen::kWrite;
-  spec.subSystem = "BASE";
-  spec.description = "Write error on the alternate file";
-  spec.operation = "QOUT";
-  spec.fileName = out().altName;
-  spec.canRetry = true;
-  guardedOperation(
-      [&] {
-        while (done < data.size()) {
-          ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-          if (w < 0 && errno == EINTR) continue;
-          if (w <= 0) return false;
-          done += static_cast<std::size_t>(w);
-        }
-        return true;
-      },
-      spec);
+  ErrorPtr error;
+  while (done < data.size()) {
+    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+    if (w > 0) {
+      done += static_cast<std::size_t>(w);
+      continue;
+    }
+    if (w < 0 && errno == EINTR) continue;
+    int err = w < 0 ? errno : EIO;
+    if (!error) {
+      ErrorSpec spec;
+      spec.genCode = gen::kWrite;
+      spec.subSystem = "BASE";
+      spec.description = "Write error";
+      spec.operation = "QOUT";
+      spec.fileName = out().altName;
+      spec.canRetry = true;
+      error = makeError(spec);
+    }
+    error->osCode = err;
+    if (raiseError(error).kind != ErrorAnswer::Kind::Retry) return;
+  }
 }
 
 // Opens (or creates) the alternate file. Never through a symbolic link: a planted link

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -201,6 +204,32 @@ TEST_F(AlternateFile, RetryAfterTheCauseIsGoneOpensTheFile) {
   EXPECT_EQ(SET(setting::kAlternateFile).text(), path("later/f"));
 }
 
+TEST_F(AlternateFile, AFailedWriteIsAWriteErrorAndRetryWritesTheRest) {
+  // A file-size limit makes the system refuse the write past 5 bytes.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  SET(setting::kAlternate, Value(true));
+  SET(setting::kAlternateFile, Value(path("small")), Value(false));
+  rlimit small = saved;
+  small.rlim_cur = 5;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ErrorRecorder rec;
+  rec.decide = [&](Error&) {
+    setrlimit(RLIMIT_FSIZE, &saved);  // room again: try once more
+    return Value(true);
+  };
+  QQOUT({Value("abcdefghij")});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0]->genCode, gen::kWrite);
+  EXPECT_EQ(rec.errors[0]->osCode, EFBIG);
+  EXPECT_EQ(rec.errors[0]->fileName.text(), path("small"));
+  SET(setting::kAlternateFile, Value(""));
+  EXPECT_EQ(readFile(path("small")), "abcdefghij");
+}
+
 TEST_F(AlternateFile, ABreakingCallbackLeavesSettingsConsistent) {
   ERRORBLOCK(Value::callback([](std::vector<Value>& a) -> Value { BREAK(a[0]); }));
   bool ok = protectedBlock([&] { SET(setting::kAlternateFile, Value(path("none/x")), Value(false)); });
@@ -239,6 +268,11 @@ TEST_F(RuntimeTest, LineOutputMovesTheTextCursor) {
   SETPOS(-1, -5);
   EXPECT_EQ(ROW(), 0);
   EXPECT_EQ(COL(), 0);
+  // Output that is no terminal gets no cursor escapes.
+  SET(setting::kConsole, Value(true));
+  testing::internal::CaptureStdout();
+  SETPOS(2, 2);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 }  // namespace

@@ -307,6 +307,17 @@ TEST_F(Database, ClosedAreasLeaveTheListEvenWhenTheCloseFails) {
   EXPECT_TRUE(DBSELECTED().isNil());
 }
 
+TEST_F(Database, ACloseThatBreaksOutLeavesNoClosedAreaBehind) {
+  std::vector<std::string> log;
+  auto a = std::make_shared<ScriptedArea>("a", &log);
+  a->closeOk = false;
+  openWorkArea(a);
+  ERRORBLOCK(Value::callback([](std::vector<Value>& e) -> Value { BREAK(e[0]); }));
+  EXPECT_FALSE(protectedBlock([] { DBCLOSEAREA(); }));
+  EXPECT_EQ(WORKSPACELIST().length(), 0u);
+  EXPECT_TRUE(DBSELECTED().isNil());
+}
+
 TEST_F(Database, TheExitRoutinesPatternCommitsOrRollsBackEachArea) {
   // Commit-and-close in a protected block, rollback-and-close when it breaks.
   std::vector<std::string> log;
