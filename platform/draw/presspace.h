@@ -48,12 +48,18 @@ class QvpPresSpace : public Object {
   Value setAttrString(const Value& attrs);
   Value setFont();
   Value setFont(const Value& font);
+  // The draw mode is kept and answered (default 1); drawing always paints over what is
+  // there. Likewise the line type and join, and the other attribute elements that are
+  // not colours, width or baseline, are kept but do not change the drawing.
   Value drawMode();
   Value drawMode(const Value& mode);
   Value lastError() const;  // 0 when the last operation succeeded
 
   // The colours in force for the next primitive. The later of setColor and setAttrLine
-  // colours the next line or arc; setColor and setAttrString both colour text.
+  // colours the next line or arc, the later of setColor and setAttrArea the next fill;
+  // setColor and setAttrString both colour text, the later one wins. Codes resolve
+  // against the device's backdrop (colours.h). Wrongly typed values raise a runtime
+  // error, keep the attribute and set lastError() to the error's generic code.
   double lineColour() const;
   double areaColour() const;
   double stringColour() const;
