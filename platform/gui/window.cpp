@@ -46,6 +46,17 @@ WindowPtr sharedOf(Window* w) {
 
 int toPixels(double v) { return static_cast<int>(std::lround(v)); }
 
+// Geometry is kept within what whole-pixel arithmetic can add up without overflow; a
+// NaN counts as 0. A window larger than any screen is still accepted, only bounded.
+constexpr double kMaxCoordinate = 1 << 20;
+constexpr double kMaxExtent = 1 << 15;
+double bounded(double v, double lo, double hi) { return std::isnan(v) ? 0 : std::clamp(v, lo, hi); }
+Point boundedPos(Point p) {
+  return Point{bounded(p.x, -kMaxCoordinate, kMaxCoordinate),
+               bounded(p.y, -kMaxCoordinate, kMaxCoordinate)};
+}
+Size boundedSize(Size s) { return Size{bounded(s.w, 0, kMaxExtent), bounded(s.h, 0, kMaxExtent)}; }
+
 double packRgba(const Rgba& c) {
   auto ch = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
   return 16777216.0 + ch(c.r) + 256.0 * ch(c.g) + 65536.0 * ch(c.b);
@@ -65,8 +76,8 @@ void Window::Init(const WindowArgs& args) {
   args_ = args;
   impl_->parent = args.parent;
   impl_->owner = args.owner ? args.owner : args.parent;
-  if (auto p = toPoint(args.pos)) impl_->pos = *p;
-  if (auto s = toSize(args.size)) impl_->size = Size{std::max(0.0, s->w), std::max(0.0, s->h)};
+  if (auto p = toPoint(args.pos)) impl_->pos = boundedPos(*p);
+  if (auto s = toSize(args.size)) impl_->size = boundedSize(*s);
   impl_->visible = !(args.visible.isLogical() && !args.visible.logical());
 }
 
@@ -75,8 +86,8 @@ void Window::Create() {
   // A subclass may have replaced the arguments before calling here.
   if (args_.parent) impl_->parent = args_.parent;
   if (args_.owner) impl_->owner = args_.owner;
-  if (auto p = toPoint(args_.pos)) impl_->pos = *p;
-  if (auto s = toSize(args_.size)) impl_->size = Size{std::max(0.0, s->w), std::max(0.0, s->h)};
+  if (auto p = toPoint(args_.pos)) impl_->pos = boundedPos(*p);
+  if (auto s = toSize(args_.size)) impl_->size = boundedSize(*s);
 
   ErrorSpec noParent;
   noParent.genCode = gen::kGui;
@@ -167,7 +178,8 @@ Point Window::CurrentPos() const { return impl_->pos; }
 // window's own. Paint() is also called once right away, so that a control resizing itself
 // from inside its Paint sees that nested call (and can refuse it).
 bool Window::SetSize(Size s) {
-  s = Size{std::max(0.0, s.w), std::max(0.0, s.h)};
+  s = boundedSize(s);
+  if (impl_->topLevel) s = Size{std::max(1.0, s.w), std::max(1.0, s.h)};
   if (!isCreated()) {
     impl_->size = s;
     return true;
@@ -184,6 +196,7 @@ bool Window::SetSize(Size s) {
 }
 
 bool Window::SetPos(Point p) {
+  p = boundedPos(p);
   if (p == impl_->pos) return true;
   impl_->pos = p;
   if (!isCreated()) return true;
@@ -354,8 +367,8 @@ QvpDialog::QvpDialog() = default;
 
 void QvpDialog::Create() {
   if (impl_->created || impl_->destroyed) return;
-  if (auto p = toPoint(args_.pos)) impl_->pos = *p;
-  if (auto s = toSize(args_.size)) impl_->size = Size{std::max(1.0, s->w), std::max(1.0, s->h)};
+  if (auto p = toPoint(args_.pos)) impl_->pos = boundedPos(*p);
+  if (auto s = toSize(args_.size)) impl_->size = boundedSize(*s);
   if (impl_->size.w < 1 || impl_->size.h < 1) impl_->size = Size{640, 480};
   WindowPtr self = std::static_pointer_cast<Window>(weak_from_this().lock());
   if (!self) return;  // a top-level window must be owned by a shared pointer (New<T>)

@@ -1,4 +1,6 @@
 // The window tree: repaint order, background fills, geometry, resizing, destruction.
+#include <limits>
+
 #include "gui_fixture.h"
 
 namespace qv::testing {
@@ -81,6 +83,25 @@ TEST_F(GuiTest, ChildPositionsAreFromTheParentsLowerLeftCorner) {
   EXPECT_EQ(outer->deviceRect(), (DeviceRect{20, 30, 100, 60}));
   EXPECT_EQ(inner->deviceRect(), (DeviceRect{25, 73, 10, 10}));
   EXPECT_EQ(inner->toLocal(Point{25, 17}), (Point{0, 0}));
+}
+
+TEST_F(GuiTest, WildGeometryIsBoundedNotOverflowed) {
+  auto dlg = makeDialog(200, 100);
+  auto da = dlg->DrawingArea();
+  const double inf = std::numeric_limits<double>::infinity();
+  auto p = New<Probe>(da, nullptr, Value::array({-inf, 1e300}), Value::array({inf, std::nan("")}));
+  p->Create();
+  p->SetColorBG(rgb(0, 0, 255));
+  EXPECT_EQ(p->CurrentSize().h, 0);
+  EXPECT_LE(p->CurrentSize().w, 1 << 15);
+  p->SetPos(Point{1e18, -1e18});
+  p->SetSize(Size{-5, 1e18});
+  dispatchPending();  // draws nothing outside the buffer, overflows nothing
+  EXPECT_EQ(p->CurrentSize().w, 0);
+  EXPECT_TRUE(p->visibleRect().empty());
+  dlg->SetSize(Size{0, 0});
+  EXPECT_EQ(dlg->CurrentSize(), (Size{1, 1})) << "a native window keeps at least one pixel";
+  dispatchPending();
 }
 
 TEST_F(GuiTest, ChildrenAreClippedToTheirParent) {
@@ -222,6 +243,33 @@ TEST_F(GuiTest, ResizingADialogRemakesItsBufferAndDrawingArea) {
   EXPECT_EQ(dlg->DrawingArea()->CurrentSize(), (Size{300, 150}));
   EXPECT_EQ(pixelOf(*dlg->DrawingArea(), 290, 140), kGreen);
   EXPECT_EQ(hb->info(*dlg)->screenRect.w, 300);
+}
+
+}  // namespace
+}  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+TEST_F(GuiTest, TheBackBufferIsWrittenAsPng) {
+  auto dlg = makeDialog(120, 80);
+  dlg->DrawingArea()->SetColorBG(rgb(0, 0, 255));
+  dispatchPending();
+  std::string path = ::testing::TempDir() + "gui_shot.png";
+  std::string why;
+  ASSERT_TRUE(writeWindowPng(*dlg->DrawingArea(), path, &why)) << why;
+  cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(png), 120);
+  EXPECT_EQ(cairo_image_surface_get_height(png), 80);
+  auto px = *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png));
+  EXPECT_EQ(px & 0xFFFFFF, 0x0000FFu);
+  cairo_surface_destroy(png);
+
+  EXPECT_FALSE(writeWindowPng(*dlg, "/nonexistent-dir/x.png", &why));
+  EXPECT_NE(why.find("/nonexistent-dir/x.png"), std::string::npos);
+  dlg->Destroy();
+  EXPECT_FALSE(writeWindowPng(*dlg, path, &why));
 }
 
 }  // namespace
