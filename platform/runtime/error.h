@@ -65,7 +65,10 @@ struct ErrorAnswer {
 
 // Hands `error` to the current error callback and interprets the answer (the rules at the
 // top of this file). Increments error->tries first. With no callback installed the
-// platform writes the description to standard error and quits with exit code 1.
+// platform writes the description to standard error and quits with exit code 1; so it
+// does when errors nest more than 64 deep (a callback that fails on every error it
+// handles), instead of overflowing the stack. An answer the error does not allow (retry
+// without canRetry, a substitute without canSubstitute) takes the default.
 ErrorAnswer raiseError(const ErrorPtr& error);
 
 // Convenience: builds an Error from the fields and raises it.
@@ -88,7 +91,7 @@ ErrorPtr makeError(const ErrorSpec& spec);
 // Runs `attempt` until it succeeds or the error callback stops retrying.
 // `attempt` returns true on success. On failure `fail` describes the error. The result is
 // NIL on success, the substitute value, or NIL after the default was chosen; callers that
-// need to know which read `lastAnswer`.
+// need to know which read `lastAnswer` (left untouched when the first attempt succeeds).
 Value guardedOperation(const std::function<bool()>& attempt, const ErrorSpec& fail,
                        ErrorAnswer* lastAnswer = nullptr);
 
@@ -117,6 +120,8 @@ int protectedDepth();
 // returns the previous one.
 int ERRORLEVEL();
 int ERRORLEVEL(int code);
+// Outside any startProgram, _QUIT and a BREAK that no protected block receives end the
+// process (exit procedures first) with ERRORLEVEL, or 1 for the break.
 [[noreturn]] void _QUIT();
 
 }  // namespace qv

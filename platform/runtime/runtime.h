@@ -44,9 +44,13 @@ Value ARRAY(const Value& nLength);
 // Position (from 1) of the first element for which `pred` (a callback value) is true, or
 // equal to `what` when it is not a callback; 0 when none. Scans nCount elements from nStart.
 Value ASCAN(const Value& a, const Value& what, const Value& nStart = {}, const Value& nCount = {});
-// The text form of any value, as the error log writes it.
+// The text form of any value, as the error log writes it: numbers without padding ("1",
+// "-2.5"), texts as they are (quoted inside arrays), ".T."/".F.", "NIL", dates in SET(4),
+// arrays with their elements ("{1, \"x\", {...}}" where an array comes round again),
+// "<Class object>", "{||...}".
 std::string VAR2CHAR(const Value& v);
-// The display form used by line output (QOUT) for a non-text value.
+// The display form used by line output (QOUT) for a non-text value: numbers as STR(n)
+// gives them (right-aligned in 10), arrays as "{...}", the rest as VAR2CHAR.
 std::string displayForm(const Value& v);
 Value DATE();  // today, a Date value; its display form follows SET(4)
 std::string TIME();  // "hh:mm:ss"
@@ -79,7 +83,12 @@ inline constexpr int kEpoch = 40;  // true: dates show four-digit years
 inline constexpr int kOptimize = 41;
 }  // namespace setting
 // Each returns the value the setting had before the call. "ON"/"OFF" texts and logicals
-// are both accepted for the switches (17, 18, 21, 23) and read back as logicals.
+// are both accepted for the switches (17, 18, 21, 23, 40) and read back as logicals; a
+// value of the wrong kind raises an argument error and leaves the setting as it was.
+// SET(19, name [, lAdditive]) opens the alternate file: appending unless lAdditive is
+// false, which starts it anew; "" closes it. A name that cannot be opened for writing (a
+// missing directory, a read-only file, a symbolic link, anything but a regular file)
+// raises gen::kCreate with osCode, fileName and canRetry, and keeps the file in use.
 Value SET(int n);
 Value SET(int n, const Value& v);
 Value SET(int n, const Value& v, const Value& lAdditive);  // 19: false starts the file anew
@@ -110,12 +119,16 @@ struct Roles {
   Routine errorSys, dbeSys, appSys, main;
   std::function<void()> registerExit;  // the program's exit-list registration
 };
-// Runs the program: the roles' routines (error system, database, application window, then
-// main), then the exit procedures. Catches _QUIT and every stray break or exception, and
-// returns the exit code (ERRORLEVEL).
+// Runs the program: the roles' routines (error system, database, application window, the
+// exit-list registration, then main), then the exit procedures. Catches _QUIT and every
+// stray break or exception, and returns the exit code (ERRORLEVEL, set to 0 at the start).
+// The exit procedures run after a quit too. A break no protected block received ends the
+// program with ERRORLEVEL 1 unless a non-zero level was set; an exception does so with 1.
 int startProgram(const Roles& roles);
 void addExitProcedure(std::function<void()> procedure);
-void runExitProcedures();  // once; later calls do nothing
+// Runs each registered procedure once, in order of registration; a later call runs only
+// procedures registered since. A quit, break or exception ends that procedure only.
+void runExitProcedures();
 
 // ---- application type and window ----------------------------------------------------
 inline constexpr int kAppTypeGui = 3;
