@@ -378,6 +378,7 @@ Value ASCAN(const Value& a, const Value& what, const Value& nStart, const Value&
     return argumentError("ASCAN", {a, what, nStart, nCount}, kNotNumber, Value(0), true);
   if (start < 1) start = 1;
   ArrayPtr arr = a.array();  // keeps the array alive while a callback runs
+  if (!arr) return Value(0);
   for (std::int64_t i = start; count > 0; ++i, --count) {
     // The callback may shrink the array: look at its size every time.
     if (static_cast<std::uint64_t>(i) > arr->size()) break;

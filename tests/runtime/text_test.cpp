@@ -210,6 +210,15 @@ TEST_F(TextFunctions, ArrayAndAscan) {
   EXPECT_EQ(ASCAN(list, pred).number(), 3);
 }
 
+TEST_F(TextFunctions, AnArrayValueWithoutAnArrayIsAnEmptyArray) {
+  Value none{ArrayPtr()};
+  EXPECT_EQ(ASCAN(none, Value(1)).number(), 0);
+  EXPECT_EQ(LEN(none).number(), 0);
+  EXPECT_TRUE(EMPTY(none));
+  EXPECT_EQ(VAR2CHAR(none), "{}");
+  EXPECT_TRUE(none.element(1).isNil());
+}
+
 TEST_F(TextFunctions, AscanSurvivesACallbackThatEmptiesTheArray) {
   Value list = Value::array({1, 2, 3});
   Value pred = Value::callback([list](std::vector<Value>&) {
