@@ -166,6 +166,9 @@ bool GRASTRINGAT(const Value& psValue, Point pos, const std::string& text) {
     minY = std::min(minY, pos.y + corner.y), maxY = std::max(maxY, pos.y + corner.y);
   }
   DeviceRect dirty = deviceExtents(cr.get(), minX, minY, maxX, maxY);
+  // Text wholly outside the window is not handed to Cairo: far-off positions would
+  // overflow its fixed-point coordinates.
+  if (intersect(dirty, ps->device()->deviceRect()).empty()) return true;
 
   double dx = pos.x, dy = pos.y;
   cairo_user_to_device(cr.get(), &dx, &dy);

@@ -215,6 +215,16 @@ TEST(Text, IsDrawnInTheStringColourAndUtf8) {
   EXPECT_GT(GRAQUERYTEXTBOX(tc.psv, "Grün")[2].x, GRAQUERYTEXTBOX(tc.psv, "Gru")[2].x);
 }
 
+TEST(Text, FarOffTextLeavesTheWindowAlone) {
+  TextCanvas tc(60, 30);
+  ErrorRecorder errors;
+  for (Point far : {Point{1e12, 10}, Point{-3e9, -3e9}, Point{20, 1e300}})
+    EXPECT_TRUE(GRASTRINGAT(tc.psv, far, "Far away"));
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(tc.device->pixel(x, y), kWhite);
+  EXPECT_TRUE(errors.errors.empty());
+}
+
 TEST(Text, WithoutAFontUsesTheDefaultFace) {
   Canvas cv(100, 40);
   auto box = GRAQUERYTEXTBOX(cv.psv, "Text");
