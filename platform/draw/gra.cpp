@@ -100,12 +100,14 @@ bool GRABOX(const Value& psValue, Point from, Point to, int style, double hRadiu
   if (!cr) return true;
   // Far-off corners are pulled in to just outside the window: the visible part is the
   // same, and Cairo's fixed-point coordinates cannot overflow.
-  Bounds b = windowBounds(*ps, 4 + std::max(std::fabs(hRadius), std::fabs(vRadius)));
+  // Radii past kMaxArcRadius cannot show their curve in any window either.
+  double rx = std::min(std::fabs(hRadius), kMaxArcRadius);
+  double ry = std::min(std::fabs(vRadius), kMaxArcRadius);
+  Bounds b = windowBounds(*ps, 4 + std::max(rx, ry));
   double x1 = std::clamp(std::min(from.x, to.x), b.x1, b.x2);
   double x2 = std::clamp(std::max(from.x, to.x), b.x1, b.x2);
   double y1 = std::clamp(std::min(from.y, to.y), b.y1, b.y2);
   double y2 = std::clamp(std::max(from.y, to.y), b.y1, b.y2);
-  double rx = std::fabs(hRadius), ry = std::fabs(vRadius);
   cairo_t* c = cr.get();
   if (style & kGraFill) {
     // The fill covers the pixels of both corners: their edges lie half a pixel out.

@@ -170,6 +170,15 @@ TEST(Box, RoundedCornersLeaveTheCornerPixelsUnfilled) {
   EXPECT_NE(cv.device->pixel(2, 3), argb(0, 0, 255));
 }
 
+TEST(Box, FarOffCornersAndHugeRadiiFillJustTheWindow) {
+  Canvas cv(20, 10, 3);
+  cv.ps->setColor(kRed);
+  ASSERT_TRUE(GRABOX(cv.psv, Point{-1e12, -1e12}, Point{1e12, 1e12}, kGraFill, 1e12, 1e12));
+  EXPECT_EQ(pixelsOf(*cv.device, argb(255, 0, 0), 20, 10).size(), 200u);
+  for (int dx = 0; dx < cv.device->bufferWidth(); ++dx)
+    EXPECT_EQ(cv.device->devicePixel(dx, 0), kWhite);
+}
+
 TEST(Box, BadStyleRaisesAnErrorAndDrawsNothing) {
   Canvas cv(10, 10);
   ErrorRecorder errors;
