@@ -98,14 +98,14 @@ void ActiveText::Create() {
   while (ancestor && !ancestor->IsDerivedFrom("QvpDialog")) ancestor = ancestor->SetParent();
   auto dialog = std::dynamic_pointer_cast<QvpDialog>(ancestor);
   if (!dialog) {
-    ErrorSpec spec;
-    spec.genCode = gen::kGui;
-    spec.subSystem = "BASE";
-    spec.operation = className() + ":Create";
-    spec.description =
+    ErrorSpec failure;
+    failure.genCode = gen::kGui;
+    failure.subSystem = "BASE";
+    failure.operation = className() + ":Create";
+    failure.description =
         "The control has no dialog among its parent windows; it cannot follow the dialog's "
         "focus loss";
-    raiseError(makeError(spec));
+    raiseError(makeError(failure));
     return;
   }
   ParentDlg = dialog;

@@ -108,13 +108,13 @@ void ShadowButton::Paint() {
     Value rgb = GRAGETRGBINTENSITY(*ShadowRefRGB);
     if (!rgb.isArray()) {
       // The gradient shades the background through HSB, which needs a packed RGB colour.
-      ErrorSpec spec;
-      spec.genCode = gen::kArgument;
-      spec.subSystem = "BASE";
-      spec.operation = "ShadowButton:Paint";
-      spec.description = "The background of a FANCY button is not a packed RGB colour";
-      spec.args = Value::array({*ShadowRefRGB});
-      raiseError(makeError(spec));
+      ErrorSpec failure;
+      failure.genCode = gen::kArgument;
+      failure.subSystem = "BASE";
+      failure.operation = "ShadowButton:Paint";
+      failure.description = "The background of a FANCY button is not a packed RGB colour";
+      failure.args = Value::array({*ShadowRefRGB});
+      raiseError(makeError(failure));
       return;
     }
     Value hsb = RGBToHSB(rgb);
