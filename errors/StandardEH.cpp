@@ -102,13 +102,15 @@ Value ErrorSys() {
 Value StandardEH(const ErrorPtr& oError) {
   QV_ROUTINE("StandardEH");
   if (!oError) return false;
-  HandlerDepthGuard depth(oError.get());
   const Error& e = *oError;
 
   if (e.genCode == 11) return 0;
   if (e.genCode == 12 && isDivisionByZero(e)) return 0;
   if (e.genCode == 71 && e.osCode == 32 && e.canDefault) return false;
   if (e.genCode == 78 && e.canDefault) return false;
+
+  // Only from here on can the handler's own work raise further errors.
+  HandlerDepthGuard depth(oError.get());
 
   QV_LINE();
   if (auto session = findSession(); session && session->getLastError().number() != 0) {

@@ -206,5 +206,27 @@ TEST_F(HandlerTest, ErrorsInsideTheHandlerEndTheProgramAfterAFewRounds) {
   EXPECT_TRUE(qv::shownBoxes().empty());
 }
 
+// The limit counts only the handler's own work: a division by zero, settled silently,
+// still yields 0 while three handlers are already running.
+TEST_F(HandlerTest, SilentCasesAreSettledAtAnyDepth) {
+  int rounds = 0;
+  Value quotient;
+  qv::setDacSessionProvider([&] {
+    if (++rounds < 3) {
+      qv::LTRIM(Value(rounds));  // one more handler, one level deeper
+    } else if (rounds == 3) {
+      quotient = qv::DIVIDE(1, 0);
+    }
+    return Value();
+  });
+  respond({qv::box::kResultCancel, qv::box::kResultNo});
+  bool broke = false;
+  const int code = runProgram([&] { qv::protectedBlock([] { qv::LTRIM(7); }, [&](const Value&) { broke = true; }); });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(rounds, 3);
+  EXPECT_TRUE(quotient.exactlyEquals(Value(0)));
+  EXPECT_TRUE(broke);
+}
+
 }  // namespace
 }  // namespace qvtest
