@@ -23,12 +23,17 @@ constexpr int kMaxHandlerDepth = 3;
 thread_local int handlerDepth = 0;
 thread_local Error* outermostError = nullptr;
 
+std::string plainNumber(double d) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.15g", d);
+  return buf;
+}
+
 std::string plainSummary(const Error* e) {
   if (!e) return "(no error object)";
   std::string s = e->subSystem.isText() ? e->subSystem.text() : std::string("????");
-  s += "/" + (e->subCode.isNumber() ? std::to_string(static_cast<long long>(e->subCode.number()))
-                                    : std::string("????"));
-  s += " genCode " + std::to_string(static_cast<long long>(e->genCode));
+  s += "/" + (e->subCode.isNumber() ? plainNumber(e->subCode.number()) : std::string("????"));
+  s += " genCode " + plainNumber(e->genCode);
   if (e->description.isText()) s += ": " + e->description.text();
   if (e->operation.isText() && !e->operation.text().empty()) s += " (" + e->operation.text() + ")";
   return s;
