@@ -18,11 +18,13 @@ namespace {
 
 constexpr std::int64_t kMaxWidth = 65535;
 
+// What a wrapping depends on. The text is referred to, not copied: the memo functions are
+// asked about one text line by line, and copying it for every line would cost more than
+// the wrapping.
 struct WrapKey {
-  std::string text;
+  const std::string* text = nullptr;
   std::size_t width = 0, tab = 0;
   bool wrap = true;
-  bool operator==(const WrapKey&) const = default;
 };
 
 void wrapParagraph(const std::string& p, std::size_t width, bool wrap, std::vector<std::string>& lines) {
@@ -59,7 +61,7 @@ void wrapParagraph(const std::string& p, std::size_t width, bool wrap, std::vect
 // Empty optional-like result when the expanded text would be unreasonably large.
 bool wrapText(const WrapKey& key, std::vector<std::string>& lines) {
   lines.clear();
-  const std::string& t = key.text;
+  const std::string& t = *key.text;
   std::size_t limit = std::max(detail::kMaxText, t.size());
   std::size_t expanded = 0;
   std::string para;
@@ -93,15 +95,24 @@ bool wrapText(const WrapKey& key, std::vector<std::string>& lines) {
 // The wrapped lines of the last text asked about: the error dialog asks for every line of
 // one text in turn, which would otherwise wrap it again for each line.
 const std::vector<std::string>* cachedLines(const WrapKey& key) {
-  thread_local WrapKey lastKey;
-  thread_local std::vector<std::string> lastLines;
-  thread_local bool valid = false;
-  if (valid && lastKey == key) return &lastLines;
-  valid = false;
-  if (!wrapText(key, lastLines)) return nullptr;
-  lastKey = key;
-  valid = true;
-  return &lastLines;
+  struct Cache {
+    std::string text;
+    std::size_t width = 0, tab = 0;
+    bool wrap = true, valid = false;
+    std::vector<std::string> lines;
+  };
+  thread_local Cache cache;
+  if (cache.valid && cache.width == key.width && cache.tab == key.tab && cache.wrap == key.wrap &&
+      cache.text == *key.text)
+    return &cache.lines;
+  cache.valid = false;
+  if (!wrapText(key, cache.lines)) return nullptr;
+  cache.text = *key.text;
+  cache.width = key.width;
+  cache.tab = key.tab;
+  cache.wrap = key.wrap;
+  cache.valid = true;
+  return &cache.lines;
 }
 
 // Checks the arguments shared by MLCOUNT and MEMOLINE; false after an argument error.
@@ -128,7 +139,7 @@ bool wrapArgs(const char* op, const Value& text, const Value& nWidth, const Valu
   key.width = static_cast<std::size_t>(width);
   key.tab = static_cast<std::size_t>(tab);
   key.wrap = lWrap.isNil() ? true : lWrap.logical();
-  key.text = text.text();
+  key.text = &text.text();
   return true;
 }
 
