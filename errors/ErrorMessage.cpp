@@ -85,7 +85,11 @@ int iconFor(double severity) {
   return box::kIconInformation;
 }
 
-int resultCode(const Value& r) { return r.isNumber() ? static_cast<int>(r.number()) : 0; }
+// A result that is no button code at all counts like any other unknown code.
+int resultCode(const Value& r) {
+  if (!r.isNumber() || !(r.number() >= -1e9 && r.number() <= 1e9)) return 0;
+  return static_cast<int>(r.number());
+}
 
 ErrorOutcome guiDialog(std::string text, const Error& e) {
   const int buttons = buttonSet(e);

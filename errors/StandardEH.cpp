@@ -1,4 +1,5 @@
 // ErrorSys and StandardEH: the error callback and the default error handler.
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -126,7 +127,7 @@ Value StandardEH(const ErrorPtr& oError) {
   std::string text = ErrorMessage(oError);
   if (e.osCode != 0) {
     text += ";Operating system error : " + LTRIM(STR(e.osCode)).text() + ";" +
-            DOSERRORMESSAGE(static_cast<int>(e.osCode));
+            DOSERRORMESSAGE(e.osCode >= INT_MIN && e.osCode <= INT_MAX ? static_cast<int>(e.osCode) : -1);
   }
   QV_LINE();
   switch (errorDialog(text, oError)) {
