@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <map>
@@ -205,17 +206,19 @@ std::string joined(const std::vector<Value>& values) {
   return line;
 }
 
+// The cursor stays within these bounds however much is written.
+constexpr int kMaxCursor = 1 << 30;
+
 void advance(const std::string& text) {
   OutputState& s = out();
   std::size_t nl = text.rfind('\n');
   if (nl == std::string::npos) {
-    s.col += static_cast<int>(std::min<std::size_t>(text.size(), 1u << 30));
-  } else {
-    for (char c : text)
-      if (c == '\n') ++s.row;
-    s.col = static_cast<int>(std::min<std::size_t>(text.size() - nl - 1, 1u << 30));
+    s.col = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(s.col) + text.size(), kMaxCursor));
+    return;
   }
-  if (s.col > (1 << 30)) s.col = 1 << 30;
+  for (char c : text)
+    if (c == '\n' && s.row < kMaxCursor) ++s.row;
+  s.col = static_cast<int>(std::min<std::size_t>(text.size() - nl - 1, kMaxCursor));
 }
 
 }  // namespace
@@ -308,8 +311,8 @@ int COL() { return out().col; }
 
 void SETPOS(int row, int col) {
   OutputState& s = out();
-  s.row = row < 0 ? 0 : row;
-  s.col = col < 0 ? 0 : col;
+  s.row = std::clamp(row, 0, kMaxCursor);
+  s.col = std::clamp(col, 0, kMaxCursor);
   // Move a real terminal's cursor too; redirected output gets no escape codes.
   if (values()[setting::kConsole].logical() && ::isatty(STDOUT_FILENO)) {
     std::printf("\x1b[%d;%dH", s.row + 1, s.col + 1);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 
 #include <filesystem>
@@ -267,6 +268,11 @@ TEST_F(RuntimeTest, LineOutputMovesTheTextCursor) {
   EXPECT_EQ(COL(), 2);
   SETPOS(-1, -5);
   EXPECT_EQ(ROW(), 0);
+  EXPECT_EQ(COL(), 0);
+  SETPOS(INT_MAX, INT_MAX);  // bounded, so that moving on cannot overflow
+  QQOUT({Value("x")});
+  QOUT();
+  EXPECT_GT(ROW(), 1000000);
   EXPECT_EQ(COL(), 0);
   // Output that is no terminal gets no cursor escapes.
   SET(setting::kConsole, Value(true));
