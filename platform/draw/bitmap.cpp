@@ -65,7 +65,10 @@ bool bmpIsSound(const unsigned char* d, std::size_t size) {
 
   // The decoder reads the palette from the gap between header and pixels; the file may
   // declare fewer colours. An index must name a colour that is both declared and read.
-  std::int64_t inGap = (offBits - 14 - headerSize) / entrySize;
+  // (For the old 12-byte header the decoder reads four entries fewer than the gap holds;
+  // indices into those would show uninitialised colours, so they count as outside.)
+  std::int64_t gapBytes = std::int64_t{offBits} - 14 - (headerSize == 12 ? 24 : headerSize);
+  std::int64_t inGap = gapBytes > 0 ? gapBytes / entrySize : 0;
   std::int64_t declared = colours ? colours : (std::int64_t{1} << bpp);
   if (declared > (std::int64_t{1} << bpp) || inGap < 1 || inGap > 256) return false;
   std::int64_t limit = std::min(declared, inGap);

@@ -78,6 +78,33 @@ Bytes makeBmp(int w, int h, int bpp, bool topDown, int paletteSize = -1) {
   return b;
 }
 
+// The same picture with the old 12-byte header: 8 bits, palette entries of 3 bytes.
+Bytes makeCoreBmp(int w, int h, int paletteSize) {
+  int stride = ((w * 8 + 31) / 32) * 4;
+  std::uint32_t offset = 14 + 12 + 3 * paletteSize;
+  Bytes b{'B', 'M'};
+  put32(b, offset + stride * h);
+  put32(b, 0);
+  put32(b, offset);
+  put32(b, 12);
+  put16(b, w);
+  put16(b, h);
+  put16(b, 1);
+  put16(b, 8);
+  std::uint32_t palette[4] = {argb(255, 0, 0), argb(0, 128, 0), argb(0, 0, 255),
+                              argb(255, 255, 255)};
+  for (int i = 0; i < paletteSize; ++i) {
+    std::uint32_t c = palette[i % 4];
+    b.push_back(c & 0xff), b.push_back((c >> 8) & 0xff), b.push_back((c >> 16) & 0xff);
+  }
+  for (int r = 0; r < h; ++r) {
+    Bytes line(stride, 0);
+    for (int x = 0; x < w; ++x) line[x] = static_cast<unsigned char>((x + 2 * (h - 1 - r)) % 4);
+    b.insert(b.end(), line.begin(), line.end());
+  }
+  return b;
+}
+
 std::string writeTemp(const std::string& name, const Bytes& bytes) {
   auto path = std::filesystem::temp_directory_path() / ("qv_bitmap_" + name);
   std::ofstream(path, std::ios::binary)
@@ -110,6 +137,14 @@ TEST(Bitmap, ReadsEveryDepthBottomUpAndTopDown) {
         }
     }
   }
+}
+
+TEST(Bitmap, ReadsTheOldTwelveByteHeader) {
+  auto bm = QvpBitmap::New();
+  ASSERT_TRUE(bm->LoadFile(Value(writeTemp("core.bmp", makeCoreBmp(5, 2, 16)))));
+  EXPECT_EQ(bm->xSize(), 5);
+  for (int row = 0; row < 2; ++row)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(bitmapPixel(*bm, x, row), patternColour(x, row));
 }
 
 TEST(Bitmap, PngWrittenFromAWindowReadsBack) {
@@ -153,6 +188,7 @@ TEST(Bitmap, HostileFilesAreRefused) {
       {"truncated header", Bytes(good.begin(), good.begin() + 30)},
       {"truncated pixel data", Bytes(good.begin(), good.end() - 17)},
       {"palette index beyond the palette", fewColours},
+      {"index into the old header's unread palette entries", makeCoreBmp(16, 8, 6)},
       {"width x height overflowing", with(22, 0x7fffffff)},
       {"too many pixels", with(18, 100000)},
       {"zero size", with(18, 0)},
