@@ -21,11 +21,19 @@ struct Pending {
   std::weak_ptr<Window> target;
 };
 
+// A queued repaint: the whole window, or only a part of it (device pixels) when every
+// request so far named a part.
+struct PendingPaint {
+  std::weak_ptr<Window> window;
+  bool whole = true;
+  DeviceRect part;
+};
+
 struct State {
   std::unique_ptr<Backend> backend;
   std::vector<WindowPtr> tops;
   std::deque<Pending> input;
-  std::deque<std::weak_ptr<Window>> paints;
+  std::deque<PendingPaint> paints;
   Window* capture = nullptr;
   std::weak_ptr<Object> focus;
   std::vector<Window*> modal;
@@ -213,10 +221,13 @@ bool takeEvent(Event& out) {
     return true;
   }
   while (!s.paints.empty()) {
-    WindowPtr t = s.paints.front().lock();
+    PendingPaint p = s.paints.front();
     s.paints.pop_front();
+    WindowPtr t = p.window.lock();
     if (!t || !t->isCreated()) continue;
-    out = {event::kPaint, Value(), Value(), t};
+    Value part;
+    if (!p.whole) part = Value::array({p.part.x, p.part.y, p.part.w, p.part.h});
+    out = {event::kPaint, part, Value(), t};
     return true;
   }
   return false;
@@ -318,8 +329,22 @@ void postPaint(const WindowPtr& w) {
   if (!w) return;
   auto& paints = st().paints;
   for (auto& q : paints)
-    if (q.lock() == w) return;
-  paints.push_back(w);
+    if (q.window.lock() == w) {
+      q.whole = true;
+      return;
+    }
+  paints.push_back(PendingPaint{w, true, {}});
+}
+
+void postPaintPart(const WindowPtr& w, const DeviceRect& part) {
+  if (!w || part.empty()) return;
+  auto& paints = st().paints;
+  for (auto& q : paints)
+    if (q.window.lock() == w) {
+      if (!q.whole) q.part = unite(q.part, part);
+      return;
+    }
+  paints.push_back(PendingPaint{w, false, part});
 }
 
 bool eventsPending() {
@@ -334,8 +359,8 @@ bool eventsPending() {
     WindowPtr t = p.target.lock();
     return !t || t->isDestroyed();
   });
-  std::erase_if(s.paints, [](const std::weak_ptr<Window>& w) {
-    WindowPtr t = w.lock();
+  std::erase_if(s.paints, [](const PendingPaint& p) {
+    WindowPtr t = p.window.lock();
     return !t || !t->isCreated();
   });
   return !s.input.empty() || !s.paints.empty();

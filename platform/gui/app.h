@@ -15,6 +15,10 @@
 
 namespace qv {
 
+// Mouse input goes to the window holding the capture, else to the topmost, deepest window
+// under the pointer, with mp1 {x, y} in the target's own coordinates. While a box is up,
+// input for other windows is dropped. With no window left and no input possible there is
+// nothing to wait for: it then returns kNone with oQVP null instead of blocking forever.
 int APPEVENT(Value& mp1, Value& mp2, ObjectPtr& oQVP);
 // Gives the input focus to a top-level window; returns the previous holder (may be null).
 ObjectPtr SETAPPFOCUS(const ObjectPtr& window);
@@ -24,6 +28,9 @@ ObjectPtr focusedWindow();
 void postEvent(int code, const Value& mp1, const Value& mp2, const WindowPtr& target);
 // Queues a repaint of `w` (coalesced with any queued repaint of the same window).
 void postPaint(const WindowPtr& w);
+// Queues a repaint of part of `w` (device pixels); parts queued for one window unite, and
+// a whole repaint queued for it covers them.
+void postPaintPart(const WindowPtr& w, const DeviceRect& part);
 bool eventsPending();
 // Drops every queued event (for tests).
 void clearEvents();

@@ -143,7 +143,13 @@ void Window::handleEvent(int nEvent, const Value& mp1, const Value& mp2) {
       case event::kMotion: Motion(mp1); break;
       case event::kLbDown: lbDown(mp1); break;
       case event::kLbUp: lbUp(mp1); break;
-      case event::kPaint: repaintNow(); break;
+      case event::kPaint:
+        if (mp1.isArray() && mp1.length() == 4)
+          repaintPart(DeviceRect{static_cast<int>(mp1.element(1).number()), static_cast<int>(mp1.element(2).number()),
+                                 static_cast<int>(mp1.element(3).number()), static_cast<int>(mp1.element(4).number())});
+        else
+          repaintNow();
+        break;
       default: break;
     }
   });
@@ -185,9 +191,11 @@ bool Window::SetSize(Size s) {
     return true;
   }
   if (s == impl_->size) return true;
+  const DeviceRect before = deviceRect();
   impl_->size = s;
   WindowPtr self = sharedOf(this);
-  if (WindowPtr parent = impl_->parent.lock()) postPaint(parent);
+  // Stale drawing can only lie in the old area (drawing is clipped to the window).
+  if (WindowPtr parent = impl_->parent.lock()) postPaintPart(parent, unite(before, deviceRect()));
   if (impl_->topLevel) gui_detail::resizeNative(*this);
   resized();
   postPaint(self);
@@ -198,15 +206,41 @@ bool Window::SetSize(Size s) {
 bool Window::SetPos(Point p) {
   p = boundedPos(p);
   if (p == impl_->pos) return true;
+  const DeviceRect before = deviceRect();
   impl_->pos = p;
   if (!isCreated()) return true;
-  if (WindowPtr parent = impl_->parent.lock()) postPaint(parent);
+  if (WindowPtr parent = impl_->parent.lock()) postPaintPart(parent, unite(before, deviceRect()));
   postPaint(sharedOf(this));
   return true;
 }
 
 void Window::InvalidateRect() {
   if (isCreated()) postPaint(sharedOf(this));
+}
+
+void Window::InvalidateRect(const Value& aRect) {
+  if (!isCreated()) return;
+  if (!aRect.isArray() || aRect.length() != 4) {
+    postPaint(sharedOf(this));
+    return;
+  }
+  double r[4];
+  for (std::size_t i = 0; i < 4; ++i) {
+    const Value e = aRect.element(i + 1);
+    if (!e.isNumber() || !std::isfinite(e.number())) {
+      postPaint(sharedOf(this));
+      return;
+    }
+    r[i] = std::clamp(e.number(), -1e6, 1e6);
+  }
+  // {x1, y1, x2, y2} in the window's coordinates, x2 and y2 excluded, to device pixels.
+  const DeviceRect d = deviceRect();
+  const double x1 = std::floor(std::min(r[0], r[2])), x2 = std::ceil(std::max(r[0], r[2]));
+  const double y1 = std::floor(std::min(r[1], r[3])), y2 = std::ceil(std::max(r[1], r[3]));
+  DeviceRect part{d.x + static_cast<int>(x1), d.y + d.h - static_cast<int>(y2), static_cast<int>(x2 - x1),
+                  static_cast<int>(y2 - y1)};
+  part = intersect(part, d);
+  if (!part.empty()) postPaintPart(sharedOf(this), part);
 }
 
 bool Window::CaptureMouse(bool capture) {
@@ -305,9 +339,48 @@ void Window::repaintNow() {
   if (!isCreated()) return;
   if (!impl_->topLevel && !impl_->visible) return;
   WindowPtr keep = sharedOf(this);
+  fillBackground(visibleRect());
+  // Each window paints in a protected block of its own: a break out of one control's
+  // Paint must not leave its siblings unpainted.
+  protectedBlock([&] { Paint(); });
+  auto children = impl_->children;
+  for (auto& c : children) c->repaintNow();
+}
+
+void Window::repaintPart(DeviceRect part) {
+  // Only the plain statics draw nothing of their own, so only their repaint can be cut to
+  // a part; any other window repaints whole.
+  const std::string cls = className();
+  if (cls != "QvpStatic" && cls != "QvpDrawingArea") {
+    repaintNow();
+    return;
+  }
+  if (!isCreated()) return;
+  if (!impl_->topLevel && !impl_->visible) return;
+  WindowPtr keep = sharedOf(this);
+  part = intersect(part, visibleRect());
+  if (part.empty()) return;
+  // A child always repaints whole, over a background that must be fresh under all of it
+  // (captions blend into what is there), so the part grows to every child it touches.
+  auto children = impl_->children;
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (auto& c : children) {
+      if (!c->isCreated() || !c->isVisible()) continue;
+      const DeviceRect v = c->visibleRect();
+      if (v.empty() || intersect(v, part).empty()) continue;
+      const DeviceRect u = unite(part, v);
+      if (!(u == part)) part = u, grown = true;
+    }
+  }
+  fillBackground(part);
+  for (auto& c : children)
+    if (c->isCreated() && !intersect(c->visibleRect(), part).empty()) c->repaintNow();
+}
+
+void Window::fillBackground(const DeviceRect& vis) {
   Window* top = topLevel();
   cairo_surface_t* surface = top->impl_->topLevel ? top->impl_->surface : nullptr;
-  DeviceRect vis = visibleRect();
   if (surface && !vis.empty() && impl_->background != colour_code::kNone) {
     double behind = gui_detail::kLightGrey;
     if (WindowPtr parent = impl_->parent.lock()) behind = parent->backdropColour();
@@ -320,11 +393,6 @@ void Window::repaintNow() {
     cairo_destroy(cr);
     gui_detail::markDirty(*top, vis);
   }
-  // Each window paints in a protected block of its own: a break out of one control's
-  // Paint must not leave its siblings unpainted.
-  protectedBlock([&] { Paint(); });
-  auto children = impl_->children;
-  for (auto& c : children) c->repaintNow();
 }
 
 Window* Window::hitTestDevice(int col, int row) {

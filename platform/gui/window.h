@@ -7,6 +7,8 @@
 //
 // Construction is two-phase: New<T>(args...) makes the object and runs Init with the
 // arguments; the caller may then set members and calls Create(), which makes the window.
+// Windows must be owned by shared pointers (New<T> does that): the queue and the tree
+// refer to them weakly. A parent holds its children; a child's link back is weak.
 #pragma once
 
 #include <memory>
@@ -82,11 +84,17 @@ class Window : public Object, public PresSpaceSource {
   Value ChildListValue() const;  // the same as an array of objects
   Size CurrentSize() const;
   Point CurrentPos() const;
-  // Resizes; the old and new areas are queued for repaint. Returns true.
+  // Resizes; the old area (through the parent) and the new one are queued for repaint,
+  // and Paint() is called once before it returns, so a control that resizes itself from
+  // its own Paint sees that nested call. Returns true.
   bool SetSize(Size s);
   bool SetPos(Point p);
   // Marks the whole window for repainting (a queued paint event).
   void InvalidateRect();
+  // Marks the part {x1, y1, x2, y2} of the window (its own coordinates, x2 and y2 not
+  // included) for repainting; anything else marks the whole window. The plain statics
+  // then repaint that part and the children it touches; other windows repaint whole.
+  void InvalidateRect(const Value& aRect);
   // true: mouse events now go to this window, also from outside it. false releases
   // (harmless when not held). Answers false when the capture cannot be had.
   bool CaptureMouse(bool capture);
@@ -108,6 +116,9 @@ class Window : public Object, public PresSpaceSource {
   // Repaints now: fills the background (unless -255), calls Paint(), then repaints the
   // children in creation order.
   void repaintNow();
+  // The same cut to a part (device pixels) for a plain static: the background there and
+  // the children that touch it, whole. Other windows repaint whole.
+  void repaintPart(DeviceRect part);
   // The child (or this) under a point in this window's coordinates; null outside.
   Window* hitTest(Point p);
   // The same for a pixel of the top-level back buffer (column, row from the top-left).
@@ -118,6 +129,8 @@ class Window : public Object, public PresSpaceSource {
  protected:
   // Called after SetSize changed the size of a created window.
   virtual void resized() {}
+  // Fills `vis` (device pixels) with the background, unless it is -255.
+  void fillBackground(const DeviceRect& vis);
 
   WindowArgs args_;
   struct Impl;
@@ -138,6 +151,9 @@ class QvpDrawingArea : public QvpStatic {
 };
 
 // A top-level window with a title bar; closing it with the system menu queues kClose.
+// Create opens the native window hidden (unless the visible argument is true): callers
+// fill it and then call Show(). Its position is the screen position of its lower-left
+// corner, y up from the screen's lower-left corner.
 class QvpDialog : public Window {
   QV_CLASS(QvpDialog, Window)
  public:
