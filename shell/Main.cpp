@@ -65,7 +65,11 @@ Value Main() {
   while (nEvent != event::kClose) {
     QV_LINE();
     nEvent = APPEVENT(mp1, mp2, oQVP);
-    if (auto w = std::dynamic_pointer_cast<Window>(oQVP)) w->handleEvent(nEvent, mp1, mp2);
+    auto target = std::dynamic_pointer_cast<Window>(oQVP);
+    // The queue answers no event and no target only when no event can ever come again
+    // (no window left to give input to): waiting on would never end.
+    if (!target && nEvent == event::kNone) break;
+    if (target) target->handleEvent(nEvent, mp1, mp2);
   }
 
   QV_LINE();

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/gui/app.h"
 #include "shell/Program.h"
 #include "shell/ScriptRunner.h"
 
@@ -87,9 +88,13 @@ int run(int argc, char** argv) {
                 dir.c_str());
     commands = qv::builtInTour(dir);
   }
-  qv::ScriptRunner runner(std::move(commands), headless);
-  const int code = qv::EntryPoint();
+  int code = 0;
+  {
+    qv::ScriptRunner runner(std::move(commands), headless);
+    code = qv::EntryPoint();
+  }
   std::fflush(stdout);
+  qv::setBackend(nullptr);  // closes the native windows and shuts the backend down
   return code;
 }
 
