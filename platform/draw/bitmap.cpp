@@ -85,6 +85,28 @@ bool bmpIsSound(const unsigned char* d, std::size_t size) {
   return true;
 }
 
+std::uint32_t be32(const unsigned char* p) {
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+// A PNG's chunks must all lie inside the file, IHDR first, up to IEND. The decoder grows
+// its buffer to the length a chunk claims before it reads the chunk, so a few hundred
+// bytes claiming a 2 GB chunk would otherwise make it allocate 2 GB.
+bool pngIsSound(const unsigned char* d, std::size_t size) {
+  std::size_t pos = 8;
+  bool first = true;
+  while (size - pos >= 12) {
+    const std::uint32_t length = be32(d + pos);
+    if (length > 0x7fffffffu || length > size - pos - 12) return false;
+    const unsigned char* type = d + pos + 4;
+    if (first && std::memcmp(type, "IHDR", 4) != 0) return false;
+    first = false;
+    if (std::memcmp(type, "IEND", 4) == 0) return true;
+    pos += 12 + std::size_t{length};
+  }
+  return false;
+}
+
 }  // namespace
 
 bool decodeImage(const unsigned char* data, std::size_t size, DecodedImage& out) {
@@ -96,6 +118,7 @@ bool decodeImage(const unsigned char* data, std::size_t size, DecodedImage& out)
   bool png = std::memcmp(data, kPng, 8) == 0;
   if (!bmp && !png) return false;
   if (bmp && !bmpIsSound(data, size)) return false;
+  if (png && !pngIsSound(data, size)) return false;
 
   int w = 0, h = 0, n = 0;
   int len = static_cast<int>(size);

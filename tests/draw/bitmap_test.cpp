@@ -198,6 +198,11 @@ TEST(Bitmap, HostileFilesAreRefused) {
       {"run-length compressed", rle},
       {"unknown header size", with(14, 77)},
       {"truncated png", Bytes(png.begin(), png.begin() + png.size() / 2)},
+      {"png chunk longer than the file", [&] {
+         Bytes b = png;  // the chunk after the header (at 33) claims almost 2 GB
+         b[33] = 0x7f, b[34] = 0xff, b[35] = 0xff, b[36] = 0x00;
+         return b;
+       }()},
       {"not an image", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}},
       {"empty file", Bytes{}},
   };
