@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "platform/draw/colours.h"
 #include "platform/gui/app.h"
@@ -349,9 +350,8 @@ void Window::repaintNow() {
 
 void Window::repaintPart(DeviceRect part) {
   // Only the plain statics draw nothing of their own, so only their repaint can be cut to
-  // a part; any other window repaints whole.
-  const std::string cls = className();
-  if (cls != "QvpStatic" && cls != "QvpDrawingArea") {
+  // a part; any other window, a subclass included, repaints whole.
+  if (typeid(*this) != typeid(QvpStatic) && typeid(*this) != typeid(QvpDrawingArea)) {
     repaintNow();
     return;
   }
