@@ -196,7 +196,13 @@ const ControlClass& ActiveText::INITCLASS() {
 
 void ActiveText::invalidateStaticParent() {
   WindowPtr parent = SetParent();
-  if (parent && parent->IsDerivedFrom("QvpStatic")) parent->InvalidateRect();
+  if (!parent || !parent->IsDerivedFrom("QvpStatic")) return;
+  // Only the part of the parent under this control can hold its stale drawing (drawing
+  // is clipped to the control), so only that part is repainted: a hover change then
+  // costs one control, not the whole gallery.
+  const Point p = CurrentPos();
+  const Size s = CurrentSize();
+  parent->InvalidateRect(Value::array({p.x, p.y, p.x + s.w, p.y + s.h}));
 }
 
 Value ActiveText::siblingList() const {
