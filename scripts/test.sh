@@ -23,4 +23,16 @@ for t in "$top"/tests/e2e/*.sh; do
   echo "-- $(basename "$t")"
   bash "$t" "$top/build"
 done
+
+echo "== fuzz"
+# Each fuzz target for 30 seconds on its seeds and kept findings (clang, build-fuzz).
+FUZZ_BUILD_JOBS="$(nproc)" bash "$top/scripts/fuzz.sh" 30
+
+echo "== leaks"
+# The built-in tour of a run without a display, under LeakSanitizer.
+tour=$(mktemp -d)
+cp "$top/build-asan/resources/Files.bmp" "$tour/"
+(cd "$tour" && env -u DISPLAY -u WAYLAND_DISPLAY ASAN_OPTIONS=detect_leaks=1 "$top/build-asan/shell/gallery" >/dev/null)
+ls "$tour"/gallery-tour/*.png >/dev/null
+rm -rf "$tour"
 echo "all tests passed"
