@@ -223,12 +223,13 @@ class Storm {
   void checkRules() {
     int shadowButtons = 0, graphicButtons = 0, pressed = 0;
     std::shared_ptr<ActiveText> pressedOne;
+    int pressedWithoutCapture = 0;
     for (auto& t : targets_) {
       auto a = std::dynamic_pointer_cast<ActiveText>(t.control);
       if (!a) continue;
       if (a->IsShadow && a->IsDerivedFrom("ShadowButton")) ++shadowButtons;
       if (a->IsShadow && a->IsDerivedFrom("GraphicButton")) ++graphicButtons;
-      if (a->isDown()) ++pressed, pressedOne = a;
+      if (a->isDown()) ++pressed, pressedOne = a, pressedWithoutCapture += !a->hasCapture();
     }
     auto fail = [&](const std::string& what) {
       if (!broken.empty()) return;
@@ -237,13 +238,14 @@ class Storm {
     };
     if (shadowButtons > 1) fail("two ShadowButtons in hover");
     if (graphicButtons > 1) fail("two GraphicButtons in hover");
-    if (pressed > 1) fail("two controls pressed");
+    // A second press beside the live one can only be a press left without the capture.
+    if (pressed > 1 && pressedWithoutCapture == 0) fail("two controls pressed");
     // A press may outlive the button. A release while a box is up never reaches the
     // dialog; a release in the hover state drops the capture and keeps the hover look,
     // so a later press there starts without the capture and a release elsewhere never
     // comes back. The rules allow both; such a press ends when the pointer leaves
     // across the control's edge. Counted, not failed.
-    if (pressed && !held_ && !pressedOne->hasCapture()) ++strandedPresses;
+    if (pressedWithoutCapture && !held_) ++strandedPresses;
   }
 
   Gallery& g_;
