@@ -331,8 +331,14 @@ TEST(Soak, PointerStormKeepsTheRulesLeavesNoStaleDrawingAndHoldsMemoryFlat) {
   EXPECT_EQ(stale, 0) << "stale drawing left on the window, first at column " << firstX << ", row " << firstY;
 
   // Memory: flat after the warm-up. The allowance covers allocator slack, not growth per
-  // event (a leak of even 64 bytes an event shows in the long run).
+  // event (a leak of even 64 bytes an event shows in the long run). Under AddressSanitizer
+  // freed memory is held back in quarantine, so the resident size says nothing there;
+  // LeakSanitizer checks that build instead.
+#if defined(__SANITIZE_ADDRESS__)
+  std::printf("soak: resident size not checked under AddressSanitizer\n");
+#else
   EXPECT_LT(endKb - startKb, 4096) << "resident memory grew from " << startKb << " kB to " << endKb << " kB";
+#endif
 }
 
 }  // namespace
