@@ -100,6 +100,9 @@ bool pngIsSound(const unsigned char* d, std::size_t size) {
     if (length > 0x7fffffffu || length > size - pos - 12) return false;
     const unsigned char* type = d + pos + 4;
     if (first && std::memcmp(type, "IHDR", 4) != 0) return false;
+    // An empty IDAT has the decoder copy zero bytes into a buffer it has not made yet (a
+    // null pointer); no encoder writes one, so it is refused.
+    if (length == 0 && std::memcmp(type, "IDAT", 4) == 0) return false;
     first = false;
     if (std::memcmp(type, "IEND", 4) == 0) return true;
     pos += 12 + std::size_t{length};
