@@ -46,7 +46,12 @@ TEST(HostileImage, PngCutShortOrWithoutHeaderFirstIsRefusedAndASoundOneDecodes) 
   std::vector<unsigned char> cut(good.begin(), good.begin() + 40);  // inside IDAT
   std::vector<unsigned char> swapped = good;                         // IHDR renamed
   swapped[12] = 'X';
-  const Case cases[] = {{"no IEND", noEnd}, {"cut inside a chunk", cut}, {"no IHDR first", swapped}};
+  // An empty IDAT made the decoder copy into a null pointer (found by fuzzing).
+  const auto emptyIdat = readFile(kFuzz / "regressions/image/png-empty-idat.png");
+  const Case cases[] = {{"no IEND", noEnd},
+                        {"cut inside a chunk", cut},
+                        {"no IHDR first", swapped},
+                        {"an empty IDAT", emptyIdat}};
   for (const auto& c : cases) {
     DecodedImage out;
     EXPECT_FALSE(decodeImage(c.bytes.data(), c.bytes.size(), out)) << c.what;
