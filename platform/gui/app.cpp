@@ -35,6 +35,11 @@ struct State {
   std::deque<Pending> input;
   std::deque<PendingPaint> paints;
   Window* capture = nullptr;
+  // The window the left button went down on, while the button is held. Like the implicit
+  // grab of X11 and SDL it keeps the pointer until the button comes up, so a control that
+  // was pressed without holding the capture still sees the pointer leave and the release:
+  // a press can never be left behind, to be completed later by a release nobody aimed.
+  Window* pressed = nullptr;
   std::weak_ptr<Object> focus;
   std::vector<Window*> modal;
 };
@@ -105,11 +110,16 @@ bool routeRaw(const InputEvent& in, gui_detail::Event& out) {
       if (blockedByModal(top.get())) return false;
       Window* target = nullptr;
       Window* holder = st().capture;
+      Window* pressed = st().pressed;
       if (holder && holder->isCreated() && holder->topLevel() == top.get()) {
         target = holder;
+      } else if (pressed && pressed->isCreated() && pressed->topLevel() == top.get()) {
+        target = pressed;
       } else {
         target = top->hitTestDevice(in.x, in.y);
       }
+      if (in.kind == K::ButtonDown) st().pressed = target;
+      if (in.kind == K::ButtonUp) st().pressed = nullptr;
       WindowPtr t = sharedOf(target);
       if (!t) return false;
       DeviceRect r = t->deviceRect();
@@ -151,6 +161,7 @@ WindowPtr findTopLevel(const Window* w) {
 
 void forgetWindow(Window* w) {
   State& s = st();
+  if (s.pressed == w) s.pressed = nullptr;
   if (s.capture == w) {
     s.capture = nullptr;
     if (w->isCreated()) {
@@ -389,6 +400,7 @@ void setBackend(std::unique_ptr<Backend> b) {
     postPaint(t);
   }
   s.capture = nullptr;
+  s.pressed = nullptr;
 }
 
 void dispatchPending() {
@@ -432,6 +444,7 @@ void resetGuiForTesting() {
   s.tops.clear();
   clearEvents();
   s.capture = nullptr;
+  s.pressed = nullptr;
   s.focus.reset();
   s.modal.clear();
 }

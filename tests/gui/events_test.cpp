@@ -41,13 +41,15 @@ TEST_F(RoutingTest, ADevicePixelBecomesALocalYUpPoint) {
   for (const auto& c : cases) {
     log.clear();
     hb->buttonDown(*dlg, c.col, c.row);
+    hb->buttonUp(*dlg, c.col, c.row);
     dispatchPending();
     auto calls = mouseCalls();
-    ASSERT_EQ(calls.size(), 1u) << c.col << "," << c.row;
+    ASSERT_EQ(calls.size(), 2u) << c.col << "," << c.row;
     EXPECT_EQ(calls[0].window, "p");
     EXPECT_EQ(calls[0].what, "lbDown");
     EXPECT_EQ(calls[0].x, c.x);
     EXPECT_EQ(calls[0].y, c.y);
+    EXPECT_EQ(calls[1].what, "lbUp");
   }
   // Just outside it goes to the drawing area, in the drawing area's own coordinates.
   Value mp1, mp2;
@@ -86,6 +88,23 @@ TEST_F(RoutingTest, TheCaptureHolderGetsInputFromOutsideInItsOwnCoordinates) {
   EXPECT_EQ(calls[3].window, "p");
   EXPECT_FALSE(p->hasCapture());
   EXPECT_EQ(hb->captureAttempts(), 1);
+}
+
+TEST_F(RoutingTest, AWindowPressedWithoutTheCaptureKeepsThePointerUntilTheRelease) {
+  hb->buttonDown(*dlg, 30, 70);
+  hb->motion(*dlg, 150, 20);   // dragged off the probe, which holds no capture
+  hb->buttonUp(*dlg, 150, 20);
+  hb->motion(*dlg, 150, 20);   // the button is up: the drawing area's again, not logged
+  dispatchPending();
+  auto calls = mouseCalls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].what, "lbDown");
+  EXPECT_EQ(calls[1].what, "Motion");
+  EXPECT_EQ(calls[1].window, "p");
+  EXPECT_EQ(calls[1].x, 130);
+  EXPECT_EQ(calls[2].what, "lbUp");
+  EXPECT_EQ(calls[2].window, "p");
+  EXPECT_FALSE(p->hasCapture());
 }
 
 TEST_F(RoutingTest, AFailedCaptureSaysSoAndRoutesNormally) {
