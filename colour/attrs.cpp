@@ -1,5 +1,6 @@
 #include "colour/attrs.h"
 
+#include "platform/draw/draw_util.h"
 #include "platform/draw/presspace.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/runtime.h"
@@ -7,17 +8,6 @@
 namespace qv {
 
 namespace {
-
-void raiseHelperError(int genCode, const char* operation, const std::string& why,
-                      const Value& args = {}) {
-  ErrorSpec spec;
-  spec.genCode = genCode;
-  spec.subSystem = "QVP";
-  spec.operation = operation;
-  spec.description = why;
-  spec.args = args;
-  raiseError(makeError(spec));
-}
 
 // Exactly NIL names the application window's presentation space, looked up afresh on
 // every call; any other value is used as it is.
@@ -28,12 +18,12 @@ bool resolve(const Value& oPS, const char* operation, Value& out) {
   }
   ObjectPtr window = SETAPPWINDOW();
   if (!window) {
-    raiseHelperError(gen::kGui, operation, "There is no application window to draw in");
+    raiseDrawError(gen::kGui, operation, "There is no application window to draw in");
     return false;
   }
   auto* source = dynamic_cast<PresSpaceSource*>(window.get());
   if (!source) {
-    raiseHelperError(gen::kGui, operation,
+    raiseDrawError(gen::kGui, operation,
                      "The application window has no presentation space");
     return false;
   }
@@ -48,7 +38,7 @@ QvpPresSpacePtr target(const Value& oPS, const char* operation, const char* meth
   if (!resolve(oPS, operation, ps)) return nullptr;
   auto space = ps.as<QvpPresSpace>();
   if (!space) {
-    raiseHelperError(gen::kNoMethod, method,
+    raiseDrawError(gen::kNoMethod, method,
                      std::string("The value has no method ") + method +
                          ": it is not a presentation space",
                      Value::array({ps}));
