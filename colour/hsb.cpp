@@ -9,12 +9,12 @@ namespace qv {
 namespace {
 
 void raiseConversionError(const char* operation, const Value& arg, const char* why) {
-  ErrorSpec spec;
-  spec.genCode = gen::kArgument;
-  spec.operation = operation;
-  spec.description = why;
-  spec.args = Value::array({arg});
-  raiseError(makeError(spec));
+  ErrorSpec fault;
+  fault.genCode = gen::kArgument;
+  fault.operation = operation;
+  fault.description = why;
+  fault.args = Value::array({arg});
+  raiseError(makeError(fault));
 }
 
 Value orNil(const std::optional<double>& v) { return v ? Value(*v) : Value(); }

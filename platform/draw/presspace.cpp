@@ -347,13 +347,13 @@ double QvpPresSpace::backdrop() const {
 
 void raiseDrawError(int genCode, const std::string& operation, const std::string& description,
                     const Value& args) {
-  ErrorSpec spec;
-  spec.genCode = genCode;
-  spec.subSystem = "QVP";
-  spec.description = description;
-  spec.operation = operation;
-  spec.args = args;
-  raiseError(makeError(spec));
+  ErrorSpec fault;
+  fault.genCode = genCode;
+  fault.subSystem = "QVP";
+  fault.description = description;
+  fault.operation = operation;
+  fault.args = args;
+  raiseError(makeError(fault));
 }
 
 QvpPresSpacePtr requirePresSpace(const Value& ps, const char* operation) {

@@ -113,7 +113,7 @@ PangoLayout* makeLayout(const std::string& text, int wrapWidth, bool bold = fals
 class BoxWindow : public Window {
   QV_CLASS(BoxWindow, Window)
  public:
-  BoxSpec spec;
+  BoxSpec request;
   std::vector<std::string> lines;
   int focus = 0;
   int pressed = -1;
@@ -122,7 +122,7 @@ class BoxWindow : public Window {
 
   // Measures the contents and opens the native window, centred on `centre` (y up).
   void open(Point centre, Size screen) {
-    lines = splitLines(spec.text);
+    lines = splitLines(request.text);
     int wrap = std::max(200, static_cast<int>(screen.w * 0.8) - 2 * kMargin - kIconSize);
     int textW = 0, textH = 0;
     for (auto& line : lines) {
@@ -134,18 +134,18 @@ class BoxWindow : public Window {
       g_object_unref(l);
     }
     buttonW_ = kButtonMinW;
-    for (auto& b : spec.buttons) {
+    for (auto& b : request.buttons) {
       PangoLayout* l = makeLayout(b.label, 0);
       int w, h;
       pango_layout_get_pixel_size(l, &w, &h);
       buttonW_ = std::max(buttonW_, w + 24);
       g_object_unref(l);
     }
-    int n = static_cast<int>(spec.buttons.size());
+    int n = static_cast<int>(request.buttons.size());
     int buttonsW = n * buttonW_ + (n - 1) * kButtonGap;
-    int iconW = spec.icon ? kIconSize + kIconGap : 0;
+    int iconW = request.icon ? kIconSize + kIconGap : 0;
     int width = std::max({2 * kMargin + iconW + textW, 2 * kMargin + buttonsW, 240});
-    int bodyH = std::max(textH, spec.icon ? kIconSize : 0);
+    int bodyH = std::max(textH, request.icon ? kIconSize : 0);
     int height = kMargin + bodyH + 20 + kButtonH + kMargin;
     textH_ = textH;
     bodyH_ = bodyH;
@@ -159,7 +159,7 @@ class BoxWindow : public Window {
     impl.shown = true;
     WindowPtr self = std::static_pointer_cast<Window>(weak_from_this().lock());
     gui_detail::registerTopLevel(self);
-    gui_detail::openNative(*this, spec.title, impl.pos);
+    gui_detail::openNative(*this, request.title, impl.pos);
     backend().showWindow(*this, true);
     postPaint(self);
   }
@@ -173,7 +173,7 @@ class BoxWindow : public Window {
     cairo_paint(cr);
 
     int textX = kMargin;
-    if (spec.icon) {
+    if (request.icon) {
       paintIcon(cr, kMargin, kMargin);
       textX += kIconSize + kIconGap;
     }
@@ -190,7 +190,7 @@ class BoxWindow : public Window {
       y += h;
     }
 
-    for (int i = 0; i < static_cast<int>(spec.buttons.size()); ++i) paintButton(cr, i);
+    for (int i = 0; i < static_cast<int>(request.buttons.size()); ++i) paintButton(cr, i);
     cairo_destroy(cr);
     gui_detail::markDirty(*this, DeviceRect{0, 0, width, height});
   }
@@ -199,7 +199,7 @@ class BoxWindow : public Window {
   DeviceRect buttonRect(int i) const {
     auto& impl = WindowAccess::of(const_cast<BoxWindow&>(*this));
     int width = static_cast<int>(impl.size.w), height = static_cast<int>(impl.size.h);
-    int n = static_cast<int>(spec.buttons.size());
+    int n = static_cast<int>(request.buttons.size());
     int total = n * buttonW_ + (n - 1) * kButtonGap;
     int x0 = (width - total) / 2;
     return DeviceRect{x0 + i * (buttonW_ + kButtonGap), height - kMargin - kButtonH, buttonW_,
@@ -207,7 +207,7 @@ class BoxWindow : public Window {
   }
 
   int buttonAt(int col, int row) const {
-    for (int i = 0; i < static_cast<int>(spec.buttons.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(request.buttons.size()); ++i) {
       DeviceRect r = buttonRect(i);
       if (col >= r.x && col < r.x + r.w && row >= r.y && row < r.y + r.h) return i;
     }
@@ -221,14 +221,14 @@ class BoxWindow : public Window {
 
   void handleEvent(int nEvent, const Value& mp1, const Value& mp2) override {
     if (done) return;
-    int n = static_cast<int>(spec.buttons.size());
+    int n = static_cast<int>(request.buttons.size());
     switch (nEvent) {
       case event::kKeyboard: {
         int k = static_cast<int>(mp1.number());
         if (k == key::kEnter) {
-          finish(spec.buttons[focus].result);
+          finish(request.buttons[focus].result);
         } else if (k == key::kEscape) {
-          if (spec.escapeResult) finish(*spec.escapeResult);
+          if (request.escapeResult) finish(*request.escapeResult);
         } else if (k == key::kTab || k == key::kRight || k == key::kDown) {
           focus = (focus + 1) % n;
           Paint();
@@ -253,7 +253,7 @@ class BoxWindow : public Window {
           int was = pressed;
           pressed = -1;
           if (hit >= 0 && hit == was) {
-            finish(spec.buttons[hit].result);
+            finish(request.buttons[hit].result);
           } else {
             Paint();
           }
@@ -261,7 +261,7 @@ class BoxWindow : public Window {
         return;
       }
       case event::kClose:
-        if (spec.escapeResult) finish(*spec.escapeResult);
+        if (request.escapeResult) finish(*request.escapeResult);
         return;
       default: Window::handleEvent(nEvent, mp1, mp2);
     }
@@ -284,7 +284,7 @@ class BoxWindow : public Window {
       pango_cairo_show_layout(cr, l);
       g_object_unref(l);
     };
-    switch (spec.icon) {
+    switch (request.icon) {
       case box::kIconStop:
         cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
         cairo_set_source_rgb(cr, 0.8, 0, 0);
@@ -315,7 +315,7 @@ class BoxWindow : public Window {
         cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
         cairo_set_source_rgb(cr, 0, 0.35, 0.8);
         cairo_fill(cr);
-        glyph(spec.icon == box::kIconInformation ? "i" : "?", 1, 1, 1);
+        glyph(request.icon == box::kIconInformation ? "i" : "?", 1, 1, 1);
         break;
       default: break;
     }
@@ -337,7 +337,7 @@ class BoxWindow : public Window {
       cairo_rectangle(cr, r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1);
     }
     cairo_stroke(cr);
-    PangoLayout* l = makeLayout(spec.buttons[i].label, 0);
+    PangoLayout* l = makeLayout(request.buttons[i].label, 0);
     int w, h;
     pango_layout_get_pixel_size(l, &w, &h);
     cairo_set_source_rgb(cr, 0, 0, 0);
@@ -373,29 +373,29 @@ void record(BoxRecord rec) {
   if (s.observer) s.observer(rec);
 }
 
-BoxRecord recordOf(const BoxSpec& spec) {
+BoxRecord recordOf(const BoxSpec& request) {
   BoxRecord rec;
-  rec.kind = spec.kind;
-  rec.title = spec.title;
-  rec.text = spec.text;
-  for (auto& b : spec.buttons) rec.buttons.push_back(b.label);
+  rec.kind = request.kind;
+  rec.title = request.title;
+  rec.text = request.text;
+  for (auto& b : request.buttons) rec.buttons.push_back(b.label);
   return rec;
 }
 
 // A headless responder's answer as one of the box's result codes.
-int answerFor(const BoxSpec& spec, int answer) {
-  for (auto& b : spec.buttons)
+int answerFor(const BoxSpec& request, int answer) {
+  for (auto& b : request.buttons)
     if (b.result == answer) return answer;
-  return spec.buttons[spec.defaultIndex].result;
+  return request.buttons[request.defaultIndex].result;
 }
 
-int runBox(BoxSpec spec) {
-  BoxRecord rec = recordOf(spec);
+int runBox(BoxSpec request) {
+  BoxRecord rec = recordOf(request);
   auto win = std::make_shared<BoxWindow>();
-  win->spec = spec;
-  win->focus = spec.defaultIndex;
+  win->request = request;
+  win->focus = request.defaultIndex;
   Size screen = backend().screenSize();
-  win->open(boxCentre(spec.owner, screen), screen);
+  win->open(boxCentre(request.owner, screen), screen);
 
   gui_detail::pushModal(win.get());
   // Also when a handler inside the loop quits the program: no box may stay modal.
@@ -420,9 +420,9 @@ int runBox(BoxSpec spec) {
       // A responder that keeps the box open has fed it input; one that never stops would
       // hang the run, so it gets a generous number of rounds and then the default.
       if (answer == box::kKeepOpen && ++rounds < 10000) continue;
-      win->finish(answerFor(spec, answer));
+      win->finish(answerFor(request, answer));
     } else if (!gui_detail::waitForInput()) {
-      win->finish(spec.buttons[spec.defaultIndex].result);
+      win->finish(request.buttons[request.defaultIndex].result);
     }
   }
   int result = win->result;
@@ -436,13 +436,13 @@ int runBox(BoxSpec spec) {
 }
 
 // Text-mode ALERT: the text, then numbered choices; a number or a button's label picks one.
-int alertOnTerminal(const BoxSpec& spec) {
+int alertOnTerminal(const BoxSpec& request) {
   BoxState& s = boxes();
   std::istream& in = s.in ? *s.in : std::cin;
   std::ostream& out = s.out ? *s.out : std::cout;
-  for (auto& line : splitLines(spec.text)) out << line << "\n";
-  int n = static_cast<int>(spec.buttons.size());
-  for (int i = 0; i < n; ++i) out << "  " << (i + 1) << ") " << spec.buttons[i].label << "\n";
+  for (auto& line : splitLines(request.text)) out << line << "\n";
+  int n = static_cast<int>(request.buttons.size());
+  for (int i = 0; i < n; ++i) out << "  " << (i + 1) << ") " << request.buttons[i].label << "\n";
   for (;;) {
     out << "Choice (1-" << n << "): " << std::flush;
     std::string line;
@@ -460,7 +460,7 @@ int alertOnTerminal(const BoxSpec& spec) {
       if (k >= 1 && k <= n) return k;
     }
     for (int i = 0; i < n; ++i)
-      if (!answer.empty() && lower(answer) == lower(spec.buttons[i].label)) return i + 1;
+      if (!answer.empty() && lower(answer) == lower(request.buttons[i].label)) return i + 1;
   }
 }
 
@@ -512,41 +512,41 @@ std::shared_ptr<Window> currentBoxWindow() {
 
 DeviceRect boxButtonRect(const Window& box, int index) {
   auto* b = dynamic_cast<const BoxWindow*>(&box);
-  if (!b || index < 0 || index >= static_cast<int>(b->spec.buttons.size())) return {};
+  if (!b || index < 0 || index >= static_cast<int>(b->request.buttons.size())) return {};
   return b->buttonRect(index);
 }
 
 Value MSGBOX(const Value& text, const Value& title) {
-  BoxSpec spec;
-  spec.kind = "MSGBOX";
-  spec.title = title.isNil() ? boxDefaultTitle() : textOf(title);
-  spec.text = textOf(text);
-  spec.buttons = buttonSet(box::kOk);
-  spec.escapeResult = box::kResultOk;
-  return Value(runBox(std::move(spec)));
+  BoxSpec request;
+  request.kind = "MSGBOX";
+  request.title = title.isNil() ? boxDefaultTitle() : textOf(title);
+  request.text = textOf(text);
+  request.buttons = buttonSet(box::kOk);
+  request.escapeResult = box::kResultOk;
+  return Value(runBox(std::move(request)));
 }
 
 Value ALERT(const Value& text, const Value& buttons) {
-  BoxSpec spec;
-  spec.kind = "ALERT";
-  spec.title = boxDefaultTitle();
-  spec.text = textOf(text);
+  BoxSpec request;
+  request.kind = "ALERT";
+  request.title = boxDefaultTitle();
+  request.text = textOf(text);
   if (buttons.isArray()) {
     for (std::size_t i = 1; i <= buttons.length(); ++i) {
       int position = static_cast<int>(i);
-      spec.buttons.push_back({textOf(buttons.element(i)), position});
+      request.buttons.push_back({textOf(buttons.element(i)), position});
     }
   }
-  if (spec.buttons.empty()) spec.buttons.push_back({"Ok", 1});
+  if (request.buttons.empty()) request.buttons.push_back({"Ok", 1});
   // Leaving an alert without a choice answers 0.
-  spec.escapeResult = 0;
+  request.escapeResult = 0;
   if (APPTYPE() != kAppTypeGui) {
-    BoxRecord rec = recordOf(spec);
-    rec.result = alertOnTerminal(spec);
+    BoxRecord rec = recordOf(request);
+    rec.result = alertOnTerminal(request);
     record(rec);
     return Value(rec.result);
   }
-  return Value(runBox(std::move(spec)));
+  return Value(runBox(std::move(request)));
 }
 
 // nStyle: an icon code (16, 32, 48, 64) plus the default button (256 the second, 512 the
@@ -554,15 +554,15 @@ Value ALERT(const Value& text, const Value& buttons) {
 // windows, which is always on top of the application).
 Value CONFIRMBOX(const Value& owner, const Value& text, const Value& title, const Value& buttons,
                  const Value& style) {
-  BoxSpec spec;
-  spec.kind = "CONFIRMBOX";
-  spec.owner = owner.as<Window>();
-  spec.title = title.isNil() ? boxDefaultTitle() : textOf(title);
-  spec.text = textOf(text);
+  BoxSpec request;
+  request.kind = "CONFIRMBOX";
+  request.owner = owner.as<Window>();
+  request.title = title.isNil() ? boxDefaultTitle() : textOf(title);
+  request.text = textOf(text);
   int set = buttons.isNumber() && std::isfinite(buttons.number())
                 ? static_cast<int>(std::fmod(std::fabs(buttons.number()), 16.0))
                 : box::kOk;
-  spec.buttons = buttonSet(set);
+  request.buttons = buttonSet(set);
   long styleBits = style.isNumber() && std::isfinite(style.number()) && style.number() >= 0 &&
                            style.number() < 4294967296.0
                        ? static_cast<long>(style.number())
@@ -570,13 +570,13 @@ Value CONFIRMBOX(const Value& owner, const Value& text, const Value& title, cons
   int icon = static_cast<int>(styleBits & 0xF0);
   if (icon == box::kIconStop || icon == box::kIconQuestion || icon == box::kIconExclamation ||
       icon == box::kIconInformation)
-    spec.icon = icon;
+    request.icon = icon;
   int def = static_cast<int>((styleBits >> 8) & 0xF);
-  spec.defaultIndex = def < static_cast<int>(spec.buttons.size()) ? def : 0;
-  for (auto& b : spec.buttons)
-    if (b.result == box::kResultCancel) spec.escapeResult = box::kResultCancel;
-  if (spec.buttons.size() == 1) spec.escapeResult = box::kResultOk;
-  return Value(runBox(std::move(spec)));
+  request.defaultIndex = def < static_cast<int>(request.buttons.size()) ? def : 0;
+  for (auto& b : request.buttons)
+    if (b.result == box::kResultCancel) request.escapeResult = box::kResultCancel;
+  if (request.buttons.size() == 1) request.escapeResult = box::kResultOk;
+  return Value(runBox(std::move(request)));
 }
 
 }  // namespace qv

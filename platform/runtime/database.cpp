@@ -45,23 +45,23 @@ bool isKnown(const std::string& name) {
 // Runs one operation on `area` (the selected one) through the error protocol.
 void runOn(const WorkAreaPtr& area, const char* operation, int subCode, const char* failure,
            bool (WorkArea::*op)()) {
-  ErrorSpec spec;
-  spec.genCode = kDbGenCode;
-  spec.subSystem = kDbSubsystem;
-  spec.operation = operation;
+  ErrorSpec fault;
+  fault.genCode = kDbGenCode;
+  fault.subSystem = kDbSubsystem;
+  fault.operation = operation;
   if (!area) {
-    spec.subCode = 1000;
-    spec.description = "Work area not in use";
-    guardedOperation([] { return false; }, spec);
+    fault.subCode = 1000;
+    fault.description = "Work area not in use";
+    guardedOperation([] { return false; }, fault);
     return;
   }
-  spec.subCode = subCode;
-  spec.description = failure;
+  fault.subCode = subCode;
+  fault.description = failure;
   Array args(1);
   args[0] = Value(ObjectPtr(area));
-  spec.args = Value::array(std::move(args));
-  spec.canRetry = true;
-  guardedOperation([&] { return ((*area).*op)(); }, spec);
+  fault.args = Value::array(std::move(args));
+  fault.canRetry = true;
+  guardedOperation([&] { return ((*area).*op)(); }, fault);
 }
 
 }  // namespace

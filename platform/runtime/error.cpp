@@ -78,20 +78,20 @@ ErrorAnswer raiseError(const ErrorPtr& error) {
   return result;
 }
 
-ErrorPtr makeError(const ErrorSpec& spec) {
+ErrorPtr makeError(const ErrorSpec& fault) {
   auto e = std::make_shared<Error>();
-  e->genCode = spec.genCode;
-  e->subSystem = spec.subSystem;
-  e->subCode = spec.subCode;
-  e->description = spec.description;
-  e->operation = spec.operation;
-  e->args = spec.args;
-  e->canRetry = spec.canRetry;
-  e->canDefault = spec.canDefault;
-  e->canSubstitute = spec.canSubstitute;
-  e->fileName = spec.fileName;
-  e->osCode = spec.osCode;
-  e->severity = spec.severity;
+  e->genCode = fault.genCode;
+  e->subSystem = fault.subSystem;
+  e->subCode = fault.subCode;
+  e->description = fault.description;
+  e->operation = fault.operation;
+  e->args = fault.args;
+  e->canRetry = fault.canRetry;
+  e->canDefault = fault.canDefault;
+  e->canSubstitute = fault.canSubstitute;
+  e->fileName = fault.fileName;
+  e->osCode = fault.osCode;
+  e->severity = fault.severity;
   return e;
 }
 
@@ -171,24 +171,24 @@ Value arithmetic(const char* op, const Value& a, const Value& b, double (*fn)(do
   if (!a.isNumber() || !b.isNumber()) {
     return detail::argumentError(op, {a, b}, "Argument is not numeric", Value(0), true);
   }
-  ErrorSpec spec;
-  spec.subSystem = "BASE";
-  spec.operation = op;
-  spec.args = Value::array({a, b});
-  spec.canSubstitute = true;
+  ErrorSpec fault;
+  fault.subSystem = "BASE";
+  fault.operation = op;
+  fault.args = Value::array({a, b});
+  fault.canSubstitute = true;
   if (b.number() == 0) {
-    spec.genCode = gen::kZeroDivide;
-    spec.subCode = 1340;
-    spec.description = "Zero divide";
+    fault.genCode = gen::kZeroDivide;
+    fault.subCode = 1340;
+    fault.description = "Zero divide";
   } else {
     double r = fn(a.number(), b.number());
     if (std::isfinite(r) || !std::isfinite(a.number()) || !std::isfinite(b.number())) return Value(r);
-    spec.genCode = gen::kNumeric;
-    spec.subCode = 1341;
-    spec.description = "Numeric overflow";
+    fault.genCode = gen::kNumeric;
+    fault.subCode = 1341;
+    fault.description = "Numeric overflow";
   }
   ErrorAnswer answer;
-  Value v = guardedOperation([] { return false; }, spec, &answer);
+  Value v = guardedOperation([] { return false; }, fault, &answer);
   return answer.kind == ErrorAnswer::Kind::Substitute ? v : Value(0);
 }
 
@@ -207,14 +207,14 @@ namespace detail {
 
 Value argumentError(const char* operation, std::initializer_list<Value> args, const std::string& description,
                     const Value& fallback, bool canSubstitute) {
-  ErrorSpec spec;
-  spec.genCode = gen::kArgument;
-  spec.subSystem = "BASE";
-  spec.description = description;
-  spec.operation = operation;
-  spec.args = Value::array(args);
-  spec.canSubstitute = canSubstitute;
-  ErrorAnswer answer = raiseError(makeError(spec));
+  ErrorSpec fault;
+  fault.genCode = gen::kArgument;
+  fault.subSystem = "BASE";
+  fault.description = description;
+  fault.operation = operation;
+  fault.args = Value::array(args);
+  fault.canSubstitute = canSubstitute;
+  ErrorAnswer answer = raiseError(makeError(fault));
   if (answer.kind == ErrorAnswer::Kind::Substitute) return answer.value;
   return fallback;
 }

@@ -86,7 +86,7 @@ struct ErrorSpec {
   int osCode = 0;
   int severity = 2;
 };
-ErrorPtr makeError(const ErrorSpec& spec);
+ErrorPtr makeError(const ErrorSpec& fault);
 
 // Runs `attempt` until it succeeds or the error callback stops retrying.
 // `attempt` returns true on success. On failure `fail` describes the error. The result is

@@ -95,14 +95,14 @@ void writeAll(int fd, const std::string& data) {
     if (w < 0 && errno == EINTR) continue;
     int err = w < 0 ? errno : EIO;
     if (!error) {
-      ErrorSpec spec;
-      spec.genCode = gen::kWrite;
-      spec.subSystem = "BASE";
-      spec.description = "Write error";
-      spec.operation = "QOUT";
-      spec.fileName = out().altName;
-      spec.canRetry = true;
-      error = makeError(spec);
+      ErrorSpec fault;
+      fault.genCode = gen::kWrite;
+      fault.subSystem = "BASE";
+      fault.description = "Write error";
+      fault.operation = "QOUT";
+      fault.fileName = out().altName;
+      fault.canRetry = true;
+      error = makeError(fault);
     }
     error->osCode = err;
     if (raiseError(error).kind != ErrorAnswer::Kind::Retry) return;
@@ -165,19 +165,19 @@ void setAlternateFile(const Value& v, const Value& lAdditive) {
   bool additive = lAdditive.isLogical() ? lAdditive.logical() : true;
   int fd = -1;
   int err = 0;
-  ErrorSpec spec;
-  spec.genCode = gen::kCreate;
-  spec.subSystem = "BASE";
-  spec.description = "Create error";
-  spec.operation = "SET";
-  spec.args = Value::array({Value(setting::kAlternateFile), v, lAdditive});
-  spec.fileName = name;
-  spec.canRetry = true;
+  ErrorSpec fault;
+  fault.genCode = gen::kCreate;
+  fault.subSystem = "BASE";
+  fault.description = "Create error";
+  fault.operation = "SET";
+  fault.args = Value::array({Value(setting::kAlternateFile), v, lAdditive});
+  fault.fileName = name;
+  fault.canRetry = true;
   ErrorPtr error;
   for (;;) {
     fd = openAlternate(name, additive, err);
     if (fd >= 0) break;
-    if (!error) error = makeError(spec);
+    if (!error) error = makeError(fault);
     error->osCode = err;
     if (raiseError(error).kind != ErrorAnswer::Kind::Retry) return;
   }

@@ -77,12 +77,12 @@ Value& Value::at(std::size_t oneBased) {
   if (a && oneBased >= 1 && oneBased <= a->size()) return (*a)[oneBased - 1];
   // Writing past the end is a bound error; the caller gets a scratch slot whose contents
   // are thrown away, never memory outside the array.
-  ErrorSpec spec;
-  spec.genCode = gen::kBound;
-  spec.description = "Array index out of bounds";
-  spec.operation = "[]";
-  spec.args = Value::array({*this, Value(oneBased)});
-  raiseError(makeError(spec));
+  ErrorSpec fault;
+  fault.genCode = gen::kBound;
+  fault.description = "Array index out of bounds";
+  fault.operation = "[]";
+  fault.args = Value::array({*this, Value(oneBased)});
+  raiseError(makeError(fault));
   thread_local Value scratch;
   scratch = Value();
   return scratch;

@@ -46,19 +46,19 @@ TEST_F(HandlerTest, SilentCasesAndTheOnesThatReachTheDialog) {
     SCOPED_TRACE(c.name);
     qv::clearShownBoxes();
     respond({qv::box::kResultCancel, qv::box::kResultNo});
-    qv::ErrorSpec spec;
-    spec.genCode = c.genCode;
-    spec.operation = c.operation;
-    spec.args = c.args;
-    spec.osCode = c.osCode;
-    spec.canDefault = c.canDefault;
-    spec.canSubstitute = true;
+    qv::ErrorSpec fault;
+    fault.genCode = c.genCode;
+    fault.operation = c.operation;
+    fault.args = c.args;
+    fault.osCode = c.osCode;
+    fault.canDefault = c.canDefault;
+    fault.canSubstitute = true;
     ErrorAnswer answer;
     bool answered = false;
     // A dialog ends in Break, or in Exit where the box has no Cancel button.
     runProgram([&] {
       qv::protectedBlock([&] {
-        answer = qv::raiseError(qv::makeError(spec));
+        answer = qv::raiseError(qv::makeError(fault));
         answered = true;
       });
     });
@@ -101,10 +101,10 @@ TEST_F(HandlerTest, SessionDetailsGoIntoCargoOnlyWhenTheSessionHasAnError) {
     qv::clearShownBoxes();
     qv::setDacSessionProvider(c.provider);
     respond({qv::box::kResultCancel, qv::box::kResultNo});
-    qv::ErrorSpec spec;
-    spec.canRetry = true;
-    spec.canDefault = false;  // Retry, Cancel
-    auto error = qv::makeError(spec);
+    qv::ErrorSpec fault;
+    fault.canRetry = true;
+    fault.canDefault = false;  // Retry, Cancel
+    auto error = qv::makeError(fault);
     const Value oldCargo = Value::array({"old"});
     error->cargo = oldCargo;
     qv::protectedBlock([&] {
@@ -148,11 +148,11 @@ TEST_F(HandlerTest, OutcomesActOnTheFailedOperation) {
     std::string result = "ended";
     int attempts = 0;
     const int code = runProgram([&] {
-      qv::ErrorSpec spec;
-      spec.genCode = qv::gen::kOpen;
-      spec.canRetry = true;
-      spec.canDefault = true;
-      qv::guardedOperation([&] { return ++attempts > 1; }, spec);
+      qv::ErrorSpec fault;
+      fault.genCode = qv::gen::kOpen;
+      fault.canRetry = true;
+      fault.canDefault = true;
+      qv::guardedOperation([&] { return ++attempts > 1; }, fault);
       result = attempts > 1 ? "retried" : "default";
     });
     EXPECT_EQ(result, c.result);

@@ -209,15 +209,15 @@ int callLine = 0;
 
 void raisesOsError() {
   QV_ROUTINE("RaisesOsError");
-  qv::ErrorSpec spec;
-  spec.genCode = qv::gen::kOpen;
-  spec.subSystem = "DEMO";
-  spec.subCode = 3;
-  spec.description = "Cannot open";
-  spec.osCode = 5;
-  spec.canRetry = true;
-  spec.canDefault = false;
-  QV_LINE(); raiseLine = __LINE__; qv::raiseError(qv::makeError(spec));
+  qv::ErrorSpec fault;
+  fault.genCode = qv::gen::kOpen;
+  fault.subSystem = "DEMO";
+  fault.subCode = 3;
+  fault.description = "Cannot open";
+  fault.osCode = 5;
+  fault.canRetry = true;
+  fault.canDefault = false;
+  QV_LINE(); raiseLine = __LINE__; qv::raiseError(qv::makeError(fault));
 }
 
 void callsIt() {

@@ -11,17 +11,17 @@ using test::RuntimeTest;
 using ErrorProtocol = RuntimeTest;
 
 ErrorSpec retryableFailure() {
-  ErrorSpec spec;
-  spec.genCode = gen::kOpen;
-  spec.subSystem = "TEST";
-  spec.subCode = 5;
-  spec.description = "Cannot open";
-  spec.operation = "OPEN";
-  spec.canRetry = true;
-  spec.canSubstitute = true;
-  spec.fileName = "x.dat";
-  spec.osCode = 2;
-  return spec;
+  ErrorSpec fault;
+  fault.genCode = gen::kOpen;
+  fault.subSystem = "TEST";
+  fault.subCode = 5;
+  fault.description = "Cannot open";
+  fault.operation = "OPEN";
+  fault.canRetry = true;
+  fault.canSubstitute = true;
+  fault.fileName = "x.dat";
+  fault.osCode = 2;
+  return fault;
 }
 
 TEST_F(ErrorProtocol, MakeErrorCopiesEveryField) {
@@ -79,10 +79,10 @@ TEST_F(ErrorProtocol, AnswersAreHonouredOnlyWhereTheErrorAllowsThem) {
   };
   for (const auto& c : cases) {
     ErrorRecorder rec(c.answer);
-    ErrorSpec spec;
-    spec.canRetry = c.canRetry;
-    spec.canSubstitute = c.canSubstitute;
-    ErrorAnswer a = raiseError(makeError(spec));
+    ErrorSpec fault;
+    fault.canRetry = c.canRetry;
+    fault.canSubstitute = c.canSubstitute;
+    ErrorAnswer a = raiseError(makeError(fault));
     EXPECT_EQ(a.kind, c.kind) << displayForm(c.answer);
     if (c.kind == ErrorAnswer::Kind::Substitute) {
       EXPECT_EQ(a.value.number(), 42);

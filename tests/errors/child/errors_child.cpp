@@ -32,20 +32,20 @@ qv::Value failOnce(bool canRetry, bool canDefault) {
   QV_ROUTINE("ChildMain");
   qv::SETAPPWINDOW(qv::ROOTCRT());
   int attempts = 0;
-  qv::ErrorSpec spec;
-  spec.genCode = qv::gen::kOpen;
-  spec.subSystem = "CHILD";
-  spec.subCode = 7;
-  spec.description = "Cannot open the file";
-  spec.operation = "OPEN";
-  spec.fileName = "data.dbf";
-  spec.canRetry = canRetry;
-  spec.canDefault = canDefault;
+  qv::ErrorSpec fault;
+  fault.genCode = qv::gen::kOpen;
+  fault.subSystem = "CHILD";
+  fault.subCode = 7;
+  fault.description = "Cannot open the file";
+  fault.operation = "OPEN";
+  fault.fileName = "data.dbf";
+  fault.canRetry = canRetry;
+  fault.canDefault = canDefault;
   std::string outcome;
   qv::protectedBlock(
       [&] {
         qv::ErrorAnswer answer;
-        qv::guardedOperation([&] { return ++attempts > 1; }, spec, &answer);
+        qv::guardedOperation([&] { return ++attempts > 1; }, fault, &answer);
         outcome = attempts > 1 ? "retry" : "default";
       },
       [&](const qv::Value&) { outcome = "break"; });
